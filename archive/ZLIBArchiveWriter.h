@@ -1,0 +1,45 @@
+#pragma once
+
+// Writes archives the reader understands: each member zlib-compressed (or
+// stored at fcNone), then the file list, plain or as one zlib stream, then the
+// trailer. Every byte the reader does not interpret is zero.
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/ArchiveFormat.h"
+#include "utilities/FileSystem.h"
+
+int ZlibLevel(TFileCompressionLevel level);
+
+class TZLBArchiveWriter {
+public:
+    TZLBArchiveWriter(const std::string& fileName, TFileCompressionLevel level, bool compressList);
+
+    // Adds the file at sourcePath as member fileName with the stored folder
+    // path filePath (backslashes, relative; may be empty).
+    void AddFile(const std::string& sourcePath, const std::string& fileName, const std::string& filePath);
+    // Writes the file list and the trailer and closes the archive.
+    void Finish();
+
+    int64_t BytesIn() const { return UncompressedTotal; }
+    int64_t BytesOut() const { return Position; }
+
+private:
+    void WriteMember(files::TFile& source, TZLBFileEntry& entry);
+    void WriteList();
+    void Emit(const void* data, size_t count);
+    void DeflateInto(z_stream& stream, int flush);
+
+    files::TFile Output;
+    TFileCompressionLevel Level;
+    bool CompressList;
+    std::vector<TZLBFileEntry> Entries;
+    std::vector<uint8_t> Buffer;
+    uint32_t Crc = 0;
+    int64_t Position = 0;
+    int64_t UncompressedTotal = 0;
+};

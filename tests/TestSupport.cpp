@@ -1,0 +1,140 @@
+#include "tests/TestSupport.h"
+
+#include <zlib.h>
+
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+TTempFolder::TTempFolder()
+{
+    std::random_device entropy;
+    for (;;) {
+        Root = fs::temp_directory_path() / ("zoreva-test-" + std::to_string(entropy()));
+        if (fs::create_directory(Root)) return;
+    }
+}
+
+TTempFolder::~TTempFolder()
+{
+    std::error_code ignored;
+    fs::permissions(Root, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(Root, ignored);
+}
+
+std::string TTempFolder::Text() const
+{
+    return (Root / "").string();
+}
+
+Bytes ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const fs::path& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+Bytes TextBytes(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+Bytes Deflate(const Bytes& data, int level)
+{
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    Bytes out(size);
+    if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), level) != Z_OK)
+        throw std::runtime_error("compress2 failed");
+    out.resize(size);
+    return out;
+}
+
+Bytes SampleText(size_t size, uint32_t seed)
+{
+    static const char* const words[] = {"setup ", "archive ", "folder ", "Zoreva ", "install\r\n", "the ",
+                                        "program ", "file ", "of ", "data "};
+    std::mt19937 random(seed);
+    Bytes out;
+    out.reserve(size + 16);
+    while (out.size() < size) {
+        const char* word = words[random() % 10];
+        out.insert(out.end(), word, word + std::char_traits<char>::length(word));
+    }
+    out.resize(size);
+    return out;
+}
+
+Bytes SampleRandom(size_t size, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    Bytes out(size);
+    for (auto& byte : out) byte = static_cast<uint8_t>(random());
+    return out;
+}
+
+uint32_t Crc32Of(const Bytes& data)
+{
+    return UpdateCrc32(0, data.data(), data.size());
+}
+
+int32_t TRawArchive::AddBlock(const Bytes& block)
+{
+    const auto offset = static_cast<int32_t>(Data.size());
+    Data.insert(Data.end(), block.begin(), block.end());
+    return offset;
+}
+
+TZLBFileEntry& TRawArchive::AddMember(const std::string& name, const Bytes& data, bool stored,
+                                      const std::string& path)
+{
+    TZLBFileEntry entry;
+    entry.SetFileName(name);
+    entry.SetFilePath(path);
+    entry.SetUncompressedSize(static_cast<int32_t>(data.size()));
+    entry.SetCrc32(Crc32Of(data));
+    entry.SetStored(stored);
+    entry.SetDataOffset(AddBlock(stored ? data : Deflate(data)));
+    return AddRecord(entry);
+}
+
+TZLBFileEntry& TRawArchive::AddRecord(const TZLBFileEntry& entry)
+{
+    Records.push_back(entry);
+    return Records.back();
+}
+
+Bytes TRawArchive::Build() const
+{
+    Bytes out = Data;
+    Bytes list;
+    for (const auto& record : Records) list.insert(list.end(), record.Bytes.begin(), record.Bytes.end());
+    if (CompressList) list = Deflate(list);
+    TZLBTrailer trailer;
+    trailer.SetEntryCount(static_cast<int32_t>(Records.size()));
+    trailer.SetListOffset(static_cast<int32_t>(out.size()));
+    trailer.SetListCompressed(CompressList);
+    out.insert(out.end(), list.begin(), list.end());
+    out.insert(out.end(), trailer.Bytes.begin(), trailer.Bytes.end());
+    FixTrailerCrc(out);
+    return out;
+}
+
+void PatchInt32(Bytes& archive, size_t offset, int32_t value)
+{
+    WriteUInt32LE(&archive[offset], static_cast<uint32_t>(value));
+}
+
+void FixTrailerCrc(Bytes& archive)
+{
+    const size_t covered = archive.size() - kTrailerSize;
+    WriteUInt32LE(&archive[covered], UpdateCrc32(0, archive.data(), covered));
+}

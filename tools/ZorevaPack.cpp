@@ -1,0 +1,244 @@
+// zoreva-pack: builds and inspects the archives a setup program carries.
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "archive/ZLIBArchive.h"
+#include "archive/ZLIBArchiveWriter.h"
+#include "utilities/FileSystem.h"
+#include "utilities/SetupError.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kBarWidth = 30;
+
+const char kHelp[] =
+    "Usage: zoreva-pack COMMAND ...\n"
+    "\n"
+    "  archive [--plain-list] [--store] [--level none|fastest|default|maximum] OUT INPUT...\n"
+    "      Packs the INPUT files in the given order into the archive OUT. A folder\n"
+    "      adds its files recursively, each with its folder below INPUT as path.\n"
+    "      --store and --level none keep the members uncompressed; --plain-list\n"
+    "      writes the file list without compression.\n"
+    "  list ARCHIVE\n"
+    "      One line per member: index, size, zlib|stored, CRC-32, path, name.\n"
+    "  extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER\n"
+    "      Extracts every member into DESTFOLDER (with their stored paths when\n"
+    "      asked), optionally checking each member's CRC-32.\n"
+    "  --help\n"
+    "      Shows this text.\n";
+
+struct UsageError {
+    std::string Problem;
+};
+
+bool StderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+// A one-line progress bar on stderr, drawn only for a person watching.
+class TProgressBar {
+public:
+    TProgressBar() : Visible(StderrIsTerminal()) {}
+    ~TProgressBar() { Finish(); }
+    TProgressBar(const TProgressBar&) = delete;
+    TProgressBar& operator=(const TProgressBar&) = delete;
+
+    void Show(const std::string& text, int percentage)
+    {
+        if (!Visible || text.empty() || (text == LastText && percentage == LastPercentage)) return;
+        LastText = text;
+        LastPercentage = percentage;
+        const int filled = percentage * kBarWidth / 100;
+        std::fprintf(stderr, "\r[%-*.*s] %3d%% %-40.40s", kBarWidth, filled,
+                     "##############################", percentage, text.c_str());
+        std::fflush(stderr);
+        Drawn = true;
+    }
+    void Finish()
+    {
+        if (Drawn) std::fputc('\n', stderr);
+        Drawn = false;
+    }
+
+private:
+    bool Visible;
+    bool Drawn = false;
+    std::string LastText;
+    int LastPercentage = -1;
+};
+
+std::string BaseName(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == files::kPathDelim)) path.pop_back();
+    const size_t cut = path.find_last_of(std::string("/") + files::kPathDelim);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string WithTrailingDelim(const std::string& folder)
+{
+    if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder;
+    return folder + files::kPathDelim;
+}
+
+TFileCompressionLevel ParseLevel(const std::string& name)
+{
+    if (name == "none") return TFileCompressionLevel::fcNone;
+    if (name == "fastest") return TFileCompressionLevel::fcFastest;
+    if (name == "default") return TFileCompressionLevel::fcDefault;
+    if (name == "maximum") return TFileCompressionLevel::fcMaximum;
+    throw UsageError{"unknown level '" + name + "'"};
+}
+
+// Splits the arguments after the command into options (with the value of
+// those that take one) and operands.
+struct TArguments {
+    std::vector<std::string> Flags;
+    std::string Level;
+    std::vector<std::string> Operands;
+};
+
+TArguments ParseArguments(int argc, char** argv, const std::vector<std::string>& known)
+{
+    TArguments parsed;
+    for (int i = 2; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word.size() < 2 || word.compare(0, 2, "--") != 0 || !parsed.Operands.empty()) {
+            parsed.Operands.push_back(word);
+        } else if (word == "--level" && std::find(known.begin(), known.end(), word) != known.end()) {
+            if (++i == argc) throw UsageError{"--level needs a value"};
+            parsed.Level = argv[i];
+        } else if (std::find(known.begin(), known.end(), word) != known.end()) {
+            parsed.Flags.push_back(word);
+        } else {
+            throw UsageError{"unknown option '" + word + "'"};
+        }
+    }
+    return parsed;
+}
+
+bool HasFlag(const TArguments& arguments, const char* flag)
+{
+    return std::find(arguments.Flags.begin(), arguments.Flags.end(), flag) != arguments.Flags.end();
+}
+
+void AddFolder(TZLBArchiveWriter& writer, const std::string& folder, const std::string& storedPath)
+{
+    for (const files::FolderEntry& item : files::ListFolder(folder)) {
+        const std::string source = folder + files::kPathDelim + item.Name;
+        if (item.IsFolder) AddFolder(writer, source, storedPath.empty() ? item.Name : storedPath + "\\" + item.Name);
+        else writer.AddFile(source, item.Name, storedPath);
+    }
+}
+
+int RunArchive(int argc, char** argv)
+{
+    const TArguments arguments = ParseArguments(argc, argv, {"--plain-list", "--store", "--level"});
+    if (arguments.Operands.size() < 2) throw UsageError{"archive needs OUT and at least one INPUT"};
+    TFileCompressionLevel level = arguments.Level.empty() ? TFileCompressionLevel::fcDefault
+                                                          : ParseLevel(arguments.Level);
+    if (HasFlag(arguments, "--store")) level = TFileCompressionLevel::fcNone;
+
+    const std::string& out = arguments.Operands[0];
+    try {
+        TZLBArchiveWriter writer(out, level, !HasFlag(arguments, "--plain-list"));
+        for (size_t i = 1; i < arguments.Operands.size(); ++i) {
+            const std::string& input = arguments.Operands[i];
+            if (files::DirectoryExists(input)) AddFolder(writer, input, "");
+            else writer.AddFile(input, BaseName(input), "");
+        }
+        writer.Finish();
+    } catch (...) {
+        files::RemoveFile(out);
+        throw;
+    }
+    return 0;
+}
+
+int RunList(int argc, char** argv)
+{
+    const TArguments arguments = ParseArguments(argc, argv, {});
+    if (arguments.Operands.size() != 1) throw UsageError{"list needs exactly one ARCHIVE"};
+    TZLBArchive archive;
+    archive.OpenArchive(arguments.Operands[0]);
+    for (int i = 0; i < archive.FileCount(); ++i) {
+        TZLBFileEntry entry;
+        archive.GetFileEntry(i, entry);
+        const std::string line = std::to_string(i) + '\t' + std::to_string(entry.UncompressedSize()) + '\t' +
+                                 (entry.Stored() ? "stored" : "zlib") + '\t';
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08" PRIx32, entry.Crc32());
+        const std::string rest = std::string(crc) + '\t' + entry.FilePath() + '\t' + entry.FileName() + '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fwrite(rest.data(), 1, rest.size(), stdout);
+    }
+    archive.CloseArchive();
+    return 0;
+}
+
+int RunExtract(int argc, char** argv)
+{
+    const TArguments arguments = ParseArguments(argc, argv, {"--with-paths", "--check-crc"});
+    if (arguments.Operands.size() != 2) throw UsageError{"extract needs ARCHIVE and DESTFOLDER"};
+    TProgressBar bar;
+    TZLBArchive archive;
+    archive.ExtractWithPath = HasFlag(arguments, "--with-paths");
+    archive.CheckCRC = HasFlag(arguments, "--check-crc");
+    archive.OnProgress = [&bar](const std::string& text, int percentage) { bar.Show(text, percentage); };
+    archive.OpenArchive(arguments.Operands[0]);
+    archive.ExtractAll(WithTrailingDelim(arguments.Operands[1]));
+    archive.CloseArchive();
+    return 0;
+}
+
+int Run(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" || command == "-h") {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (command == "archive") return RunArchive(argc, argv);
+    if (command == "list") return RunList(argc, argv);
+    if (command == "extract") return RunExtract(argc, argv);
+    throw UsageError{command.empty() ? "no command given" : "unknown command '" + command + "'"};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    // The same bytes as on other hosts: no CR added before each LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    try {
+        return Run(argc, argv);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "zoreva-pack: %s (see 'zoreva-pack --help')\n", error.Problem.c_str());
+        return kExitUsage;
+    } catch (const std::exception& error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "zoreva-pack: %s\n", error.what());
+        return kExitFailure;
+    }
+}

@@ -1,0 +1,149 @@
+#include "utilities/FileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "utilities/SetupError.h"
+
+namespace files {
+
+bool CreateFolder(const std::string& path)
+{
+    return mkdir(path.c_str(), 0777) == 0;
+}
+
+std::string LastSystemError()
+{
+    return std::strerror(errno);
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return unlink(path.c_str()) == 0;
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& path)
+{
+    std::vector<FolderEntry> entries;
+    DIR* folder = opendir(path.c_str());
+    if (!folder) return entries;
+    while (const dirent* item = readdir(folder)) {
+        const std::string name = item->d_name;
+        if (name == "." || name == "..") continue;
+        entries.push_back({name, DirectoryExists(path + kPathDelim + name)});
+    }
+    closedir(folder);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.Name < b.Name; });
+    return entries;
+}
+
+std::string CreateUniqueTempFile(const std::string& prefix)
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "XXXXXX";
+    const int descriptor = mkstemp(pattern.data());
+    if (descriptor < 0) throw ESetupError(LastSystemError());
+    close(descriptor);
+    return pattern;
+}
+
+TFile::~TFile() { Close(); }
+
+TFile::TFile(TFile&& other) noexcept : Descriptor(other.Descriptor) { other.Descriptor = -1; }
+
+TFile& TFile::operator=(TFile&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        Descriptor = other.Descriptor;
+        other.Descriptor = -1;
+    }
+    return *this;
+}
+
+bool TFile::OpenForReading(const std::string& path)
+{
+    Close();
+    Descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return Descriptor >= 0;
+}
+
+void TFile::CreateForWriting(const std::string& path)
+{
+    Close();
+    Descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (Descriptor < 0)
+        throw ESetupError("Cannot create file \"" + path + "\". " + LastSystemError());
+}
+
+void TFile::Close()
+{
+    if (Descriptor >= 0) close(Descriptor);
+    Descriptor = -1;
+}
+
+bool TFile::IsOpen() const { return Descriptor >= 0; }
+
+size_t TFile::Read(void* buffer, size_t count)
+{
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t got = read(Descriptor, static_cast<char*>(buffer) + done, count - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw ESetupError(LastSystemError());
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+void TFile::Write(const void* buffer, size_t count)
+{
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t put = write(Descriptor, static_cast<const char*>(buffer) + done, count - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) throw ESetupError(LastSystemError());
+        done += static_cast<size_t>(put);
+    }
+}
+
+void TFile::Seek(int64_t position)
+{
+    if (lseek(Descriptor, static_cast<off_t>(position), SEEK_SET) < 0)
+        throw ESetupError(LastSystemError());
+}
+
+int64_t TFile::Position() const
+{
+    return lseek(Descriptor, 0, SEEK_CUR);
+}
+
+int64_t TFile::Size() const
+{
+    struct stat info;
+    if (fstat(Descriptor, &info) != 0) throw ESetupError(LastSystemError());
+    return info.st_size;
+}
+
+}  // namespace files

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Zoreva's one entry point on a Debian 12 machine (run as root, or with sudo).
+#   ./zoreva.sh demo    install what is missing, build, pack the example and unpack it with the Windows packer
+#   ./zoreva.sh test    install what is missing, build both ways, run every test (native, fuzzer, Wine)
+#   ./zoreva.sh bench   build natively and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$PWD
+
+PACKAGES=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev googletest libgtest-dev libbenchmark-dev
+          mingw-w64 g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64 xvfb xdotool)
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+install_missing() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do installed "$package" || missing+=("$package"); done
+    [ ${#missing[@]} = 0 ] && return
+    echo "== installing: ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {  # preset [extra configure arguments]
+    local preset=$1; shift
+    echo "== building $preset"
+    cmake --preset "$preset" "$@" >/dev/null
+    cmake --build --preset "$preset" -j "$(nproc)"
+}
+
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+WINEPREFIX_DIR=$ROOT/build/windows/wineprefix
+
+fresh_wine_prefix() {
+    echo "== creating a private Wine prefix"
+    WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX_DIR"
+    WINEPREFIX=$WINEPREFIX_DIR wineboot -i >/dev/null 2>&1
+    WINEPREFIX=$WINEPREFIX_DIR wineserver -w
+}
+
+ensure_wine_prefix() { [ -f "$WINEPREFIX_DIR/system.reg" ] || fresh_wine_prefix; }
+
+run_fuzzer() {
+    local seconds=${FUZZ_SECONDS:-60} work=$ROOT/build/fuzz/run
+    echo "== fuzzing the archive reader for ${seconds} s"
+    rm -rf "$work" && mkdir -p "$work/seeds" "$work/corpus"
+    local pack=$ROOT/build/native/bin/zoreva-pack
+    printf 'Setup\r\n' > "$work/a.ini"
+    head -c 3000 "$ROOT/README.md" > "$work/b.txt"
+    "$pack" archive "$work/seeds/zlib.x" "$work/a.ini" "$work/b.txt"
+    "$pack" archive --plain-list --store "$work/seeds/stored.x" "$work/b.txt"
+    "$pack" archive --level fastest "$work/seeds/paths.x" "$ROOT/examples"
+    (cd "$work" && "$ROOT/build/fuzz/bin/archive_fuzzer" -max_total_time="$seconds" -max_len=16384 \
+        -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 corpus seeds > fuzz.log 2>&1) || {
+        tail -60 "$work/fuzz.log"
+        echo "fuzzer found a fault: see $work/fuzz.log and $work/crash-*"
+        return 1
+    }
+    grep -E '^stat::number_of_executed_units|^Done' "$work/fuzz.log" || true
+}
+
+command_test() {
+    install_missing
+    build native -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    echo "== native tests"
+    ctest --preset native -j "$(nproc)"
+    build fuzz
+    run_fuzzer
+    build windows -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    fresh_wine_prefix
+    echo "== Windows tests under Wine"
+    ctest --preset windows
+    WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
+}
+
+command_demo() {
+    install_missing
+    build native
+    build windows
+    ensure_wine_prefix
+    local out=$ROOT/build/demo
+    rm -rf "$out" && mkdir -p "$out"
+    echo "== packing examples/demo with the native packer"
+    "$ROOT/build/native/bin/zoreva-pack" archive "$out/demo.x" "$ROOT/examples/demo"
+    echo "== listing and unpacking it with zoreva-pack.exe under Wine"
+    cd "$out"
+    WINEPREFIX=$WINEPREFIX_DIR wine "$ROOT/build/windows/bin/zoreva-pack.exe" list demo.x
+    WINEPREFIX=$WINEPREFIX_DIR wine "$ROOT/build/windows/bin/zoreva-pack.exe" extract --with-paths --check-crc \
+        demo.x unpacked
+    diff -r "$ROOT/examples/demo" unpacked && echo "== unpacked files are identical to examples/demo"
+}
+
+command_bench() {
+    install_missing
+    build native
+    "$ROOT/build/native/bin/extract_benchmark" "$@"
+}
+
+case "${1:-}" in
+    test) command_test ;;
+    demo) command_demo ;;
+    bench) shift; command_bench "$@" ;;
+    *) echo "usage: $0 demo|test|bench" >&2; exit 2 ;;
+esac
