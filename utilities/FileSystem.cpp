@@ -4,8 +4,6 @@
 
 namespace files {
 
-bool CreateFolder(const std::string& path);  // one level; per platform
-
 std::string ToHostPath(std::string path)
 {
     if (kPathDelim != '\\') {
@@ -27,7 +25,7 @@ void ForceDirectories(const std::string& path)
     if (folder.empty() || IsDriveOnly(folder) || DirectoryExists(folder)) return;
     const size_t cut = folder.find_last_of(kPathDelim);
     if (cut != std::string::npos && cut > 0) ForceDirectories(folder.substr(0, cut));
-    CreateFolder(folder);
+    CreateNewFolder(folder);
 }
 
 void TFile::ReadExactly(void* buffer, size_t count)

@@ -26,6 +26,11 @@ bool DirectoryExists(const std::string& path);
 void ForceDirectories(const std::string& path);
 bool RemoveFile(const std::string& path);
 
+enum class TFolderCreation { Created, NameTaken, Failed };
+// Creates one folder whose parent exists. NameTaken: a folder or a file of
+// that name is already there.
+TFolderCreation CreateNewFolder(const std::string& path);
+
 struct FolderEntry {
     std::string Name;
     bool IsFolder = false;

@@ -14,11 +14,6 @@
 
 namespace files {
 
-bool CreateFolder(const std::string& path)
-{
-    return mkdir(path.c_str(), 0777) == 0;
-}
-
 std::string LastSystemError()
 {
     return std::strerror(errno);
@@ -34,6 +29,12 @@ bool DirectoryExists(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+TFolderCreation CreateNewFolder(const std::string& path)
+{
+    if (mkdir(path.c_str(), 0777) == 0) return TFolderCreation::Created;
+    return errno == EEXIST ? TFolderCreation::NameTaken : TFolderCreation::Failed;
 }
 
 bool RemoveFile(const std::string& path)

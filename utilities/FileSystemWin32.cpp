@@ -28,11 +28,6 @@ private:
 
 }  // namespace
 
-bool CreateFolder(const std::string& path)
-{
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
-}
-
 std::string LastSystemError()
 {
     const DWORD code = GetLastError();
@@ -55,6 +50,12 @@ bool DirectoryExists(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TFolderCreation CreateNewFolder(const std::string& path)
+{
+    if (CreateDirectoryA(path.c_str(), nullptr)) return TFolderCreation::Created;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? TFolderCreation::NameTaken : TFolderCreation::Failed;
 }
 
 bool RemoveFile(const std::string& path)

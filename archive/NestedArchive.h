@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Unpacks the archive into a folder beside it named after it ("Additional.x"
+// into "Additional"), then every ".x" archive found there (any letter case)
+// the same way, depth first, and finally deletes the archive itself.
+void ExtractNestedArchive(const std::string& archiveFile);

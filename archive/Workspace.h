@@ -1,0 +1,28 @@
+#pragma once
+
+// The private temporary workspace of one setup run and the payload the setup
+// program carries as its "VIZEZURAR" data resource.
+
+#include <string>
+
+class TZLBArchive;
+
+// The system's temporary folder as Windows reports it, normally with a trailing backslash.
+std::string GetTempFolder();
+
+// Makes the folder "QXTemp" + n in the temporary folder for the smallest n
+// whose name is free, and remembers it as WorkspaceFolder. A name already
+// taken by a folder or a file is skipped, so setups starting together never
+// share or fail. The workspace is deleted again when the program ends.
+void CreateWorkspace();
+// Empty until CreateWorkspace; then the workspace path without a trailing backslash.
+const std::string& WorkspaceFolder();
+
+// Writes the "VIZEZURAR" RCDATA resource of moduleFile to destinationFile.
+void ExtractResourceToFile(const std::string& moduleFile, const std::string& destinationFile);
+
+// Unpacks the payload of moduleFile into workspace (ending in a backslash):
+// "Data.Zup" into it, "gfx.x" into "Graphics\", "snd.x" (if present) into
+// "Sounds\" and "Additional.x" (if present) with its nested archives into
+// "Additional".
+void ExtractPayload(TZLBArchive& archiver, const std::string& workspace, const std::string& moduleFile);

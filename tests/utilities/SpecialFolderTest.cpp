@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "utilities/Shell.h"
+
+namespace {
+
+std::string EnvironmentValue(const char* name)
+{
+    char value[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// What Wine reports to a 32-bit program in a 64-bit prefix.
+TEST(SpecialFolder, MachineFoldersAreTheThirtyTwoBitOnes)
+{
+    EXPECT_EQ(GetProgramFilesFolder(nullptr), "C:\\Program Files (x86)");
+    EXPECT_EQ(GetSpecialFolder(nullptr, kFolderProgramFiles), "C:\\Program Files (x86)");
+    EXPECT_EQ(GetSpecialFolder(nullptr, kFolderCommonPrograms),
+              "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
+    EXPECT_EQ(GetSpecialFolder(nullptr, kFolderCommonDesktop), "C:\\users\\Public\\Desktop");
+}
+
+TEST(SpecialFolder, UserFoldersLieBelowTheProfile)
+{
+    const std::string profile = EnvironmentValue("USERPROFILE");
+    ASSERT_EQ(profile.rfind("C:\\users\\", 0), 0u) << profile;
+
+    EXPECT_EQ(GetSpecialFolder(nullptr, kFolderPrograms),
+              profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs");
+    EXPECT_EQ(GetSpecialFolder(nullptr, kFolderDesktop), profile + "\\Desktop");
+}
+
+TEST(SpecialFolder, UnknownIdGivesNothing)
+{
+    EXPECT_EQ(GetSpecialFolder(nullptr, 0x7FFF), "");
+    EXPECT_EQ(GetSpecialFolder(nullptr, -1), "");
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include "utilities/Shell.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "utilities/SetupError.h"
+
+namespace {
+
+class TTokenHandle {
+public:
+    explicit TTokenHandle(HANDLE handle) : Handle(handle) {}
+    ~TTokenHandle()
+    {
+        if (Handle) CloseHandle(Handle);
+    }
+    TTokenHandle(const TTokenHandle&) = delete;
+    TTokenHandle& operator=(const TTokenHandle&) = delete;
+    HANDLE Get() const { return Handle; }
+
+private:
+    HANDLE Handle;
+};
+
+// S-1-5-32-544, the built-in Administrators group; freed by the destructor.
+class TAdministratorsSid {
+public:
+    TAdministratorsSid()
+    {
+        SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+        if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                                      0, 0, 0, &Sid))
+            Sid = nullptr;
+    }
+    ~TAdministratorsSid()
+    {
+        if (Sid) FreeSid(Sid);
+    }
+    TAdministratorsSid(const TAdministratorsSid&) = delete;
+    TAdministratorsSid& operator=(const TAdministratorsSid&) = delete;
+    PSID Get() const { return Sid; }
+
+private:
+    PSID Sid = nullptr;
+};
+
+HANDLE OpenOwnTokenForQuery()
+{
+    HANDLE token = nullptr;
+    return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ? token : nullptr;
+}
+
+// The token's TOKEN_GROUPS in a buffer of the size the first call asks for;
+// empty when either call fails.
+std::vector<BYTE> TokenGroupsOf(HANDLE token)
+{
+    DWORD size = 0;
+    GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+    if (size == 0) return {};
+    std::vector<BYTE> buffer(size);
+    if (!GetTokenInformation(token, TokenGroups, buffer.data(), size, &size)) return {};
+    return buffer;
+}
+
+bool OwnTokenHoldsAdministratorsGroup()
+{
+    const TTokenHandle token(OpenOwnTokenForQuery());
+    if (!token.Get()) return false;
+    const std::vector<BYTE> groups = TokenGroupsOf(token.Get());
+    if (groups.empty()) return false;
+    return HoldsAdministratorsGroup(*reinterpret_cast<const TOKEN_GROUPS*>(groups.data()));
+}
+
+DWORD PlatformFamily()
+{
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) ? version.dwPlatformId : VER_PLATFORM_WIN32s;
+}
+
+std::string ComErrorText(HRESULT result)
+{
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        static_cast<DWORD>(result), 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    if (!message.empty()) return message;
+    char code[32];
+    std::snprintf(code, sizeof code, "OLE error %08lX", static_cast<unsigned long>(result));
+    return code;
+}
+
+void RequireCom(HRESULT result)
+{
+    if (FAILED(result)) throw ESetupError(ComErrorText(result));
+}
+
+// IPersistFile takes only UTF-16 names; the setup program's paths are ANSI.
+std::wstring WideFromAnsi(const std::string& text)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    wide.pop_back();
+    return wide;
+}
+
+}  // namespace
+
+TComApartment::TComApartment()
+    : Initialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+{
+}
+
+TComApartment::~TComApartment()
+{
+    if (Initialised) CoUninitialize();
+}
+
+bool HoldsAdministratorsGroup(const TOKEN_GROUPS& groups)
+{
+    const TAdministratorsSid administrators;
+    if (!administrators.Get()) return false;
+    for (DWORD i = 0; i < groups.GroupCount; ++i)
+        if (EqualSid(groups.Groups[i].Sid, administrators.Get())) return true;
+    return false;
+}
+
+bool IsAdministrator()
+{
+    switch (PlatformFamily()) {
+    case VER_PLATFORM_WIN32_WINDOWS: return true;
+    case VER_PLATFORM_WIN32_NT: return OwnTokenHoldsAdministratorsGroup();
+    default: return false;
+    }
+}
+
+void CreateShellLink(const std::string& linkFile, const std::string& target, const std::string& arguments,
+                     const std::string& workingFolder, const std::string& description, bool useIcon,
+                     const std::string& iconFile, int iconIndex, bool useHotkey, uint16_t hotkey,
+                     int showCommand)
+{
+    TComPtr<IShellLinkA> link;
+    RequireCom(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive()));
+    TComPtr<IPersistFile> file;
+    RequireCom(link->QueryInterface(IID_IPersistFile, file.Receive()));
+
+    link->SetPath(target.c_str());
+    link->SetDescription(description.c_str());
+    link->SetArguments(arguments.c_str());
+    link->SetWorkingDirectory(workingFolder.c_str());
+    if (useIcon) link->SetIconLocation(iconFile.c_str(), iconIndex);
+    if (useHotkey) link->SetHotkey(hotkey);
+    link->SetShowCmd(showCommand);
+    file->Save(WideFromAnsi(linkFile).c_str(), FALSE);
+}
+
+std::string GetSpecialFolder(HWND owner, int folderId)
+{
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(owner, folderId, nullptr, SHGFP_TYPE_CURRENT, path))) return std::string();
+    return path;
+}
+
+std::string GetProgramFilesFolder(HWND owner)
+{
+    return GetSpecialFolder(owner, kFolderProgramFiles);
+}
