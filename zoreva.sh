@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev googletest libgtest-dev libbenchmark-dev
-          mingw-w64 g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64 xvfb xdotool)
+          mingw-w64 g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64 xvfb xdotool imagemagick)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -42,6 +42,24 @@ fresh_wine_prefix() {
     WINEPREFIX=$WINEPREFIX_DIR wineserver -w
 }
 
+XVFB_PID=
+# Windows programs under Wine need an X display, even the ones that never show
+# a window; a private Xvfb on the first free display number serves them all.
+start_display() {
+    local n=100
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    export DISPLAY=":$n"
+    trap stop_display EXIT
+}
+
+stop_display() {
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+}
+
 ensure_wine_prefix() { [ -f "$WINEPREFIX_DIR/system.reg" ] || fresh_wine_prefix; }
 
 run_fuzzer() {
@@ -71,16 +89,19 @@ command_test() {
     build fuzz
     run_fuzzer
     build windows -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    start_display
     fresh_wine_prefix
-    echo "== Windows tests under Wine"
+    echo "== Windows tests under Wine (display $DISPLAY)"
     ctest --preset windows
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
+    stop_display
 }
 
 command_demo() {
     install_missing
     build native
     build windows
+    start_display
     ensure_wine_prefix
     local out=$ROOT/build/demo
     rm -rf "$out" && mkdir -p "$out"
@@ -97,7 +118,13 @@ command_demo() {
 command_bench() {
     install_missing
     build native
+    build windows
     "$ROOT/build/native/bin/extract_benchmark" "$@"
+    "$ROOT/build/native/bin/build_benchmark"
+    "$ROOT/build/native/bin/region_benchmark"
+    start_display
+    ensure_wine_prefix
+    WINEPREFIX=$WINEPREFIX_DIR wine "$ROOT/build/windows/bin/render_benchmark.exe"
 }
 
 case "${1:-}" in

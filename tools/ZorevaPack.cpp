@@ -1,9 +1,11 @@
-// zoreva-pack: builds and inspects the archives a setup program carries.
+// zoreva-pack: builds setup programs and builds and inspects the archives they carry.
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,8 @@
 
 #include "archive/ZLIBArchive.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "tools/SetupPayload.h"
+#include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
@@ -33,11 +37,21 @@ const char kHelp[] =
     "      adds its files recursively, each with its folder below INPUT as path.\n"
     "      --store and --level none keep the members uncompressed; --plain-list\n"
     "      writes the file list without compression.\n"
+    "  build --stub STUB.exe --from DIR --out SETUP.exe\n"
+    "      Packs the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
+    "      a copy of STUB.exe carrying it as the resource RCDATA VIZEZURAR. The\n"
+    "      files in DIR (Setup.ini among them) become members of Data.Zup, as do\n"
+    "      the archives gfx.x of DIR/Graphics (required), snd.x of DIR/Sounds and\n"
+    "      Additional.x of DIR/Additional, where every folder becomes a nested\n"
+    "      NAME.x. Prints the number of files, their bytes, the bytes of SETUP.exe\n"
+    "      and the ratio of the two.\n"
     "  list ARCHIVE\n"
     "      One line per member: index, size, zlib|stored, CRC-32, path, name.\n"
+    "      ARCHIVE may be a setup program: its payload is listed.\n"
     "  extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER\n"
     "      Extracts every member into DESTFOLDER (with their stored paths when\n"
-    "      asked), optionally checking each member's CRC-32.\n"
+    "      asked), optionally checking each member's CRC-32. ARCHIVE may be a\n"
+    "      setup program: its payload is extracted.\n"
     "  --help\n"
     "      Shows this text.\n";
 
@@ -112,27 +126,39 @@ TFileCompressionLevel ParseLevel(const std::string& name)
 // those that take one) and operands.
 struct TArguments {
     std::vector<std::string> Flags;
-    std::string Level;
+    std::map<std::string, std::string> Values;
     std::vector<std::string> Operands;
 };
 
-TArguments ParseArguments(int argc, char** argv, const std::vector<std::string>& known)
+bool IsOneOf(const std::string& word, const std::vector<std::string>& words)
+{
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+TArguments ParseArguments(int argc, char** argv, const std::vector<std::string>& flags,
+                          const std::vector<std::string>& valued = {})
 {
     TArguments parsed;
     for (int i = 2; i < argc; ++i) {
         const std::string word = argv[i];
         if (word.size() < 2 || word.compare(0, 2, "--") != 0 || !parsed.Operands.empty()) {
             parsed.Operands.push_back(word);
-        } else if (word == "--level" && std::find(known.begin(), known.end(), word) != known.end()) {
-            if (++i == argc) throw UsageError{"--level needs a value"};
-            parsed.Level = argv[i];
-        } else if (std::find(known.begin(), known.end(), word) != known.end()) {
+        } else if (IsOneOf(word, valued)) {
+            if (++i == argc) throw UsageError{word + " needs a value"};
+            parsed.Values[word] = argv[i];
+        } else if (IsOneOf(word, flags)) {
             parsed.Flags.push_back(word);
         } else {
             throw UsageError{"unknown option '" + word + "'"};
         }
     }
     return parsed;
+}
+
+std::string ValueOf(const TArguments& arguments, const std::string& option)
+{
+    const auto found = arguments.Values.find(option);
+    return found == arguments.Values.end() ? "" : found->second;
 }
 
 bool HasFlag(const TArguments& arguments, const char* flag)
@@ -151,10 +177,10 @@ void AddFolder(TZLBArchiveWriter& writer, const std::string& folder, const std::
 
 int RunArchive(int argc, char** argv)
 {
-    const TArguments arguments = ParseArguments(argc, argv, {"--plain-list", "--store", "--level"});
+    const TArguments arguments = ParseArguments(argc, argv, {"--plain-list", "--store"}, {"--level"});
     if (arguments.Operands.size() < 2) throw UsageError{"archive needs OUT and at least one INPUT"};
-    TFileCompressionLevel level = arguments.Level.empty() ? TFileCompressionLevel::fcDefault
-                                                          : ParseLevel(arguments.Level);
+    const std::string levelName = ValueOf(arguments, "--level");
+    TFileCompressionLevel level = levelName.empty() ? TFileCompressionLevel::fcDefault : ParseLevel(levelName);
     if (HasFlag(arguments, "--store")) level = TFileCompressionLevel::fcNone;
 
     const std::string& out = arguments.Operands[0];
@@ -173,12 +199,78 @@ int RunArchive(int argc, char** argv)
     return 0;
 }
 
+// 1,234,567
+std::string WithThousands(int64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+// Tenths of a percent in integers, so that every host prints the same digits.
+std::string Percentage(int64_t part, int64_t whole)
+{
+    const int64_t tenths = (part * 1000 + whole / 2) / whole;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
+}
+
+void PrintSummary(const TPayloadPlan& plan, int64_t setupBytes)
+{
+    std::string line = "Packed " + std::to_string(plan.FileCount) + (plan.FileCount == 1 ? " file: " : " files: ") +
+                       WithThousands(plan.ByteCount) + " bytes in, " + WithThousands(setupBytes) + " bytes out";
+    if (plan.ByteCount > 0) line += " (" + Percentage(setupBytes, plan.ByteCount) + ")";
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+int RunBuild(int argc, char** argv)
+{
+    const TArguments arguments = ParseArguments(argc, argv, {}, {"--stub", "--from", "--out"});
+    const std::string stub = ValueOf(arguments, "--stub"), from = ValueOf(arguments, "--from"),
+                      out = ValueOf(arguments, "--out");
+    if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
+        throw UsageError{"build needs --stub STUB.exe, --from DIR and --out SETUP.exe"};
+
+    const pe::TPeFile program(stub);
+    program.CheckRewritable();
+    const TPayloadPlan plan = PlanPayload(from);
+    TProgressBar bar;
+    const TTempFile payload;
+    WritePayload(plan, payload.Path(), [&bar, &plan](const std::string& name, int64_t done) {
+        bar.Show(name, RoundedPercentage(done, plan.ByteCount));
+    });
+    bar.Show(BaseName(out), 100);
+    const int64_t setupBytes = EmbedPayload(program, payload.Path(), out);
+    bar.Finish();
+    PrintSummary(plan, setupBytes);
+    return 0;
+}
+
+// What list and extract read: the archive itself, or the payload of a setup
+// program copied to a temporary file for as long as the command runs.
+class TArchiveInput {
+public:
+    explicit TArchiveInput(const std::string& path) : ArchivePath(path)
+    {
+        if (!IsSetupProgram(path)) return;
+        Payload.emplace();
+        ExtractPayload(path, Payload->Path());
+        ArchivePath = Payload->Path();
+    }
+    const std::string& Path() const { return ArchivePath; }
+
+private:
+    std::optional<TTempFile> Payload;
+    std::string ArchivePath;
+};
+
 int RunList(int argc, char** argv)
 {
     const TArguments arguments = ParseArguments(argc, argv, {});
     if (arguments.Operands.size() != 1) throw UsageError{"list needs exactly one ARCHIVE"};
+    const TArchiveInput input(arguments.Operands[0]);
     TZLBArchive archive;
-    archive.OpenArchive(arguments.Operands[0]);
+    archive.OpenArchive(input.Path());
     for (int i = 0; i < archive.FileCount(); ++i) {
         TZLBFileEntry entry;
         archive.GetFileEntry(i, entry);
@@ -198,12 +290,13 @@ int RunExtract(int argc, char** argv)
 {
     const TArguments arguments = ParseArguments(argc, argv, {"--with-paths", "--check-crc"});
     if (arguments.Operands.size() != 2) throw UsageError{"extract needs ARCHIVE and DESTFOLDER"};
+    const TArchiveInput input(arguments.Operands[0]);
     TProgressBar bar;
     TZLBArchive archive;
     archive.ExtractWithPath = HasFlag(arguments, "--with-paths");
     archive.CheckCRC = HasFlag(arguments, "--check-crc");
     archive.OnProgress = [&bar](const std::string& text, int percentage) { bar.Show(text, percentage); };
-    archive.OpenArchive(arguments.Operands[0]);
+    archive.OpenArchive(input.Path());
     archive.ExtractAll(WithTrailingDelim(arguments.Operands[1]));
     archive.CloseArchive();
     return 0;
@@ -217,6 +310,7 @@ int Run(int argc, char** argv)
         return 0;
     }
     if (command == "archive") return RunArchive(argc, argv);
+    if (command == "build") return RunBuild(argc, argv);
     if (command == "list") return RunList(argc, argv);
     if (command == "extract") return RunExtract(argc, argv);
     throw UsageError{command.empty() ? "no command given" : "unknown command '" + command + "'"};

@@ -39,6 +39,22 @@ TEST(Bitmap32, DimensionsNotifyOnlyWhenTheyChange)
     EXPECT_EQ(counts.Resizes, 2);
 }
 
+TEST(Bitmap32, ImpossibleSizeFailsAndLeavesTheBitmapEmpty)
+{
+    TBitmap32 bitmap;
+    TCounts counts;
+    Watch(bitmap, counts);
+    try {
+        bitmap.SetDimensions(60000, 60000);
+        ADD_FAILURE() << "a 13 GiB section cannot be made";
+    } catch (const ESetupError& error) {
+        EXPECT_STREQ(error.what(), "Can't allocate the DIB handle");
+    }
+    EXPECT_TRUE(bitmap.Empty());
+    EXPECT_EQ(counts.Changes, 1) << "the change is still announced";
+    EXPECT_EQ(counts.Resizes, 1);
+}
+
 TEST(Bitmap32, UpdateBracketsHoldNotificationsBack)
 {
     TBitmap32 bitmap;

@@ -1,16 +1,25 @@
 # Tests of zoreva-pack.
+zoreva_add_test(pe_resources_tests tools/PeResourcesTest.cpp tools/TestPrograms.cpp)
+target_link_libraries(pe_resources_tests PRIVATE zoreva_pack_core)
+
 if(WIN32)
+    # Setup programs checked by the Windows loader, UpdateResource and imagehlp.
+    add_subdirectory(stubs)
+    zoreva_add_test(pe_loader_tests tools/PeLoaderTest.cpp)
+    target_link_libraries(pe_loader_tests PRIVATE zoreva_pack_core imagehlp)
+    add_dependencies(pe_loader_tests stub_plain stub_rich stub_rich_en)
+
     # Compared with the host build's packer, which the test command builds first.
     set(ZOREVA_NATIVE_PACK ${PROJECT_SOURCE_DIR}/build/native/bin/zoreva-pack)
     if(EXISTS ${ZOREVA_NATIVE_PACK})
         add_test(NAME packer_parity
                  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tools/packer_parity.sh ${ZOREVA_NATIVE_PACK}
-                         $<TARGET_FILE:zoreva-pack>)
+                         $<TARGET_FILE:zoreva-pack> $<TARGET_FILE:stub_rich>)
         set_tests_properties(packer_parity PROPERTIES
             ENVIRONMENT "WINEPREFIX=${ZOREVA_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
     endif()
 else()
-    zoreva_add_test(zoreva_pack_tests tools/ZorevaPackTest.cpp)
+    zoreva_add_test(zoreva_pack_tests tools/ZorevaPackTest.cpp tools/TestPrograms.cpp)
     target_compile_definitions(zoreva_pack_tests PRIVATE ZOREVA_PACK="$<TARGET_FILE:zoreva-pack>")
     add_dependencies(zoreva_pack_tests zoreva-pack)
 endif()

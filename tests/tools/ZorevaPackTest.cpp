@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
 
 #include "tests/TestSupport.h"
+#include "tests/tools/TestPrograms.h"
 
 namespace fs = std::filesystem;
 
@@ -25,11 +30,41 @@ std::string Quote(const std::string& word)
     return quoted + "'";
 }
 
+using TTree = std::map<std::string, Bytes>;
+
+// Every file below root by its relative path.
+TTree TreeOf(const fs::path& root)
+{
+    TTree tree;
+    for (const auto& item : fs::recursive_directory_iterator(root))
+        if (item.is_regular_file()) tree[fs::relative(item.path(), root).string()] = ReadAll(item.path());
+    return tree;
+}
+
+std::vector<std::string> MemberNames(const std::string& listing)
+{
+    std::vector<std::string> names;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);) names.push_back(line.substr(line.rfind('\t') + 1));
+    return names;
+}
+
+int64_t Number(std::string digits)
+{
+    digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
+    return std::stoll(digits);
+}
+
 class PackTest : public testing::Test {
 protected:
+    PackTest() { fs::create_directory(TempFiles()); }
+
+    // The packer's temporary files go to a folder of the test's own, checked empty afterwards.
+    fs::path TempFiles() const { return Temp.Path() / "tmp"; }
+
     TRun Pack(const std::vector<std::string>& arguments)
     {
-        std::string command = Quote(ZOREVA_PACK);
+        std::string command = "TMPDIR=" + Quote(TempFiles().string()) + " " + Quote(ZOREVA_PACK);
         for (const auto& word : arguments) command += " " + Quote(word);
         const fs::path errors = Temp.Path() / "stderr.txt";
         command += " 2>" + Quote(errors.string());
@@ -51,6 +86,44 @@ protected:
         WriteAll(Temp.Path() / "in" / "readme.txt", TextBytes("Read me\r\n"));
         WriteAll(Temp.Path() / "in" / "bin" / "app.exe", SampleRandom(30000));
         WriteAll(Temp.Path() / "in" / "bin" / "data" / "table.dat", SampleText(50000));
+    }
+
+    // ws/Setup.ini, ws/Licence.txt, ws/Graphics/*, ws/Sounds/click.wav and
+    // ws/Additional/{readme.txt, Docs/{guide.txt, Pictures/shot.png}}
+    fs::path MakeWorkspace()
+    {
+        const fs::path ws = Temp.Path() / "ws";
+        fs::create_directories(ws / "Graphics");
+        fs::create_directories(ws / "Sounds");
+        fs::create_directories(ws / "Additional" / "Docs" / "Pictures");
+        WriteAll(ws / "Setup.ini", TextBytes("[Setup]\r\nTitle=Test\r\n"));
+        WriteAll(ws / "Licence.txt", SampleText(3000, 9));
+        WriteAll(ws / "Graphics" / "back.bmp", SampleRandom(40000, 2));
+        WriteAll(ws / "Graphics" / "logo.jpg", SampleRandom(7000, 3));
+        WriteAll(ws / "Sounds" / "click.wav", SampleRandom(900, 4));
+        WriteAll(ws / "Additional" / "readme.txt", SampleText(5000, 5));
+        WriteAll(ws / "Additional" / "Docs" / "guide.txt", SampleText(20000, 6));
+        WriteAll(ws / "Additional" / "Docs" / "Pictures" / "shot.png", SampleRandom(12345, 7));
+        return ws;
+    }
+
+    std::string MakeStub(const std::string& name = "stub.exe")
+    {
+        TTestProgram program;
+        program.Resources = {{"#24", "#1", 0, TextBytes("<assembly/>")}, {"#16", "#1", 0x409, TextBytes("version")}};
+        WriteAll(Temp.Path() / name, program.Build());
+        return Temp / name;
+    }
+
+    // Extracts an archive into folder and every nested NAME.x in it into NAME, recursively.
+    void Unpack(const fs::path& archive, const fs::path& folder)
+    {
+        ASSERT_EQ(Pack({"extract", archive.string(), folder.string()}).ExitCode, 0) << archive;
+        for (const auto& item : fs::directory_iterator(folder)) {
+            if (item.path().extension() != ".x") continue;
+            Unpack(item.path(), folder / item.path().stem());
+            fs::remove(item.path());
+        }
     }
 
     TTempFolder Temp;
@@ -145,7 +218,12 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
                                                {"archive", "--level"},
                                                {"list"},
                                                {"extract", "--bogus", "a", "b"},
-                                               {"extract", "a"}}) {
+                                               {"extract", "a"},
+                                               {"build"},
+                                               {"build", "--stub"},
+                                               {"build", "--stub", "s.exe", "--from", "ws"},
+                                               {"build", "--stub", "s.exe", "--from", "ws", "--out", "o.exe", "x"},
+                                               {"build", "--level", "none", "--stub", "s.exe"}}) {
         const TRun run = Pack(arguments);
         EXPECT_EQ(run.ExitCode, 2);
         EXPECT_EQ(run.Err.rfind("zoreva-pack: ", 0), 0u) << run.Err;
@@ -155,6 +233,133 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
     const TRun help = Pack({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Out.find("extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER"), std::string::npos);
+    EXPECT_NE(help.Out.find("build --stub STUB.exe --from DIR --out SETUP.exe"), std::string::npos);
+}
+
+TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
+{
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    const TRun build = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
+    ASSERT_EQ(build.ExitCode, 0) << build.Err;
+    EXPECT_EQ(build.Err, "") << "no progress bar when stderr is not a terminal";
+    const std::regex summary("Packed 8 files: ([0-9,]+) bytes in, ([0-9,]+) bytes out \\(([0-9]+)\\.[0-9]%\\)\n");
+    std::smatch figures;
+    ASSERT_TRUE(std::regex_match(build.Out, figures, summary)) << build.Out;
+    int64_t bytesIn = 0;
+    for (const auto& [path, bytes] : TreeOf(ws)) bytesIn += static_cast<int64_t>(bytes.size());
+    EXPECT_EQ(Number(figures[1]), bytesIn);
+    EXPECT_EQ(Number(figures[2]), static_cast<int64_t>(fs::file_size(setup)));
+    EXPECT_EQ(figures[3], std::to_string(Number(figures[2]) * 100 / bytesIn));
+
+    const TRun list = Pack({"list", setup});
+    ASSERT_EQ(list.ExitCode, 0) << list.Err;
+    EXPECT_EQ(MemberNames(list.Out),
+              (std::vector<std::string>{"Additional.x", "gfx.x", "Licence.txt",
+                                        "Setup.ini", "snd.x"}));
+    Unpack(setup, Temp.Path() / "unpacked");
+    fs::rename(Temp.Path() / "unpacked" / "gfx", Temp.Path() / "unpacked" / "Graphics");
+    fs::rename(Temp.Path() / "unpacked" / "snd", Temp.Path() / "unpacked" / "Sounds");
+    EXPECT_EQ(TreeOf(Temp.Path() / "unpacked"), TreeOf(ws));
+    EXPECT_TRUE(fs::is_empty(TempFiles()));
+
+    TResourceBytes stubResources = TProgramView(ReadAll(stub)).Resources();
+    const TResourceBytes setupResources = TProgramView(ReadAll(setup)).Resources();
+    ASSERT_EQ(setupResources.count({"#10", "VIZEZURAR", 0}), 1u);
+    stubResources[{"#10", "VIZEZURAR", 0}] = setupResources.at({"#10", "VIZEZURAR", 0});
+    EXPECT_EQ(setupResources, stubResources);
+}
+
+TEST_F(PackTest, BuildOnASetupReplacesItsPayload)
+{
+    const fs::path ws = MakeWorkspace();
+    const std::string first = Temp / "first.exe", second = Temp / "second.exe";
+    ASSERT_EQ(Pack({"build", "--stub", MakeStub(), "--from", ws.string(), "--out", first}).ExitCode, 0);
+    fs::remove_all(ws / "Sounds");
+    WriteAll(ws / "Setup.ini", TextBytes("[Setup]\r\nTitle=Second\r\n"));
+    const TRun build = Pack({"build", "--stub", first, "--from", ws.string(), "--out", second});
+    ASSERT_EQ(build.ExitCode, 0) << build.Err;
+
+    EXPECT_EQ(MemberNames(Pack({"list", second}).Out),
+              (std::vector<std::string>{"Additional.x", "gfx.x", "Licence.txt", "Setup.ini"}));
+    ASSERT_EQ(Pack({"extract", second, (Temp.Path() / "out").string()}).ExitCode, 0);
+    EXPECT_EQ(ReadAll(Temp.Path() / "out" / "Setup.ini"), TextBytes("[Setup]\r\nTitle=Second\r\n"));
+    const TResourceBytes before = TProgramView(ReadAll(first)).Resources();
+    const TResourceBytes after = TProgramView(ReadAll(second)).Resources();
+    EXPECT_EQ(after.size(), before.size()) << "one payload, replaced";
+    EXPECT_NE(after.at({"#10", "VIZEZURAR", 0}), before.at({"#10", "VIZEZURAR", 0}));
+    EXPECT_EQ(TProgramView(ReadAll(second)).Sections().size(), TProgramView(ReadAll(first)).Sections().size());
+}
+
+TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
+{
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    const auto refusal = [&](const std::string& stubPath) {
+        const TRun run = Pack({"build", "--stub", stubPath, "--from", ws.string(), "--out", setup});
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_FALSE(fs::exists(setup));
+        EXPECT_TRUE(fs::is_empty(TempFiles()));
+        return run.Err;
+    };
+    const std::string prefix = "zoreva-pack: ";
+    const std::string wsText = ws.string();
+
+    fs::rename(ws / "Setup.ini", ws / "setup.txt");
+    EXPECT_EQ(refusal(stub), prefix + "No Setup.ini in " + wsText + "\n");
+    fs::rename(ws / "setup.txt", ws / "Setup.ini");
+    fs::rename(ws / "Graphics", ws / "Pictures");
+    EXPECT_EQ(refusal(stub), prefix + "No Graphics folder in " + wsText + "\n");
+    fs::rename(ws / "Pictures", ws / "Graphics");
+
+    fs::create_directory(ws / "Docs");
+    EXPECT_EQ(refusal(stub), prefix + "Folder not part of a setup: " + wsText + "/Docs" +
+                                 " (only Graphics, Sounds and Additional are packed)\n");
+    fs::remove(ws / "Docs");
+    fs::create_directory(ws / "Graphics" / "More");
+    EXPECT_EQ(refusal(stub), prefix + "Folder not packed, as " + wsText + "/Graphics holds files only: " + wsText +
+                                 "/Graphics/More\n");
+    fs::remove(ws / "Graphics" / "More");
+    WriteAll(ws / "Additional" / "docs.x", TextBytes("clashes with the folder Docs"));
+    EXPECT_EQ(refusal(stub), prefix + "Two members named docs.x in " + wsText + "/Additional\n");
+    fs::remove(ws / "Additional" / "docs.x");
+    WriteAll(ws / "Additional" / "Docs" / "Pictures" / "a:b", TextBytes("no such name on Windows"));
+    EXPECT_EQ(refusal(stub), prefix + "Not a valid member name: a:b\n") << "found while writing a nested archive";
+    fs::remove(ws / "Additional" / "Docs" / "Pictures" / "a:b");
+
+    WriteAll(Temp.Path() / "text.exe", TextBytes("MZ, but not much of a program"));
+    EXPECT_EQ(refusal(Temp / "text.exe"), prefix + "Not a 32-bit Windows program: " + (Temp / "text.exe") + "\n");
+    TTestProgram program;
+    program.Pe32Plus = true;
+    WriteAll(Temp.Path() / "64.exe", program.Build());
+    EXPECT_EQ(refusal(Temp / "64.exe"), prefix + "Not a 32-bit Windows program: " + (Temp / "64.exe") + "\n");
+    program = {};
+    program.HeadersFull = true;
+    WriteAll(Temp.Path() / "full.exe", program.Build());
+    EXPECT_EQ(refusal(Temp / "full.exe"),
+              prefix + "No room for another section header in " + (Temp / "full.exe") + "\n");
+
+    ASSERT_EQ(Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup}).ExitCode, 0) << "all put right";
+}
+
+TEST_F(PackTest, ListAndExtractTellASetupFromAnArchiveStartingWithAProgram)
+{
+    const std::string stub = MakeStub();
+    TRun run = Pack({"list", stub});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "zoreva-pack: No setup payload (resource VIZEZURAR) in " + stub + "\n");
+    run = Pack({"extract", stub, Temp / "dest"});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "zoreva-pack: No setup payload (resource VIZEZURAR) in " + stub + "\n");
+    EXPECT_TRUE(fs::is_empty(TempFiles()));
+
+    const std::string archive = Temp / "programs.x";
+    WriteAll(Temp.Path() / "note.txt", TextBytes("note"));
+    ASSERT_EQ(Pack({"archive", "--store", archive, stub, Temp / "note.txt"}).ExitCode, 0);
+    ASSERT_EQ(ReadAll(archive)[0], 'M');
+    run = Pack({"list", archive});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(MemberNames(run.Out), (std::vector<std::string>{"stub.exe", "note.txt"}));
 }
 
 }  // namespace

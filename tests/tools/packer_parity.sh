@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The native packer and zoreva-pack.exe under Wine must behave the same:
-# identical archives, listings, extracted trees, messages and exit codes.
-# Usage: packer_parity.sh NATIVE_PACK WINDOWS_PACK_EXE
+# identical archives, setup programs, listings, extracted trees, messages and
+# exit codes.
+# Usage: packer_parity.sh NATIVE_PACK WINDOWS_PACK_EXE STUB_EXE
 set -uo pipefail
-native=$1 windows=$2
+native=$1 windows=$2 stub=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+cp "$stub" stub.exe
 passed=0 failed=0
 
 check() {  # description, then a command that must succeed
@@ -21,9 +23,11 @@ run() {
     echo $? >"rc.$which"
 }
 
+same_outcome() { cmp -s out.n out.w && cmp -s err.n err.w && cmp -s rc.n rc.w; }
+
 same_run() {  # arguments for both packers
     run n "$@"; run w "$@"
-    cmp -s out.n out.w && cmp -s err.n err.w && cmp -s rc.n rc.w
+    same_outcome
 }
 
 mkdir -p in/bin/data in/docs
@@ -48,6 +52,30 @@ check "extract with paths: the input again" diff -r in tree.n
 run n extract n.x flat.n
 run w extract n.x flat.w
 check "extract flat: identical trees" diff -r flat.n flat.w
+
+mkdir -p ws/Graphics ws/Sounds ws/Additional/Docs/Pictures
+printf '[Setup]\r\n' >ws/Setup.ini
+head -c 30000 /dev/urandom >ws/Graphics/back.bmp
+printf 'click' >ws/Sounds/click.wav
+cp in/readme.txt ws/Additional/
+seq 1 5000 >ws/Additional/Docs/guide.txt
+head -c 5000 /dev/urandom >ws/Additional/Docs/Pictures/shot.png
+
+run n build --stub stub.exe --from ws --out n.exe
+run w build --stub stub.exe --from ws --out w.exe
+check "build: identical setup programs" cmp -s n.exe w.exe
+check "build: same summary and code" same_outcome
+run n build --stub n.exe --from ws --out n2.exe
+run w build --stub n.exe --from ws --out w2.exe
+check "build on a setup: identical setup programs" cmp -s n2.exe w2.exe
+check "list a setup: identical list" same_run list n.exe
+run n extract n.exe setup.n
+run w extract n.exe setup.w
+check "extract a setup: identical trees" diff -r setup.n setup.w
+mkdir -p bare/Graphics
+check "workspace without Setup.ini: same message and code" same_run build --stub stub.exe --from bare --out bad.exe
+check "stub that is no program: same message and code" same_run build --stub in/readme.txt --from ws --out bad.exe
+check "program without payload: same message and code" same_run list stub.exe
 
 check "missing archive: same message and code" same_run extract absent.x dest
 head -c 100 /dev/urandom >junk.x

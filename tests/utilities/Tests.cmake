@@ -7,5 +7,6 @@ if(WIN32)
         utilities/AdministratorTest.cpp
         utilities/FolderTreeTest.cpp
         utilities/ShellLinkTest.cpp
+        utilities/SkinHolderTest.cpp
         utilities/SpecialFolderTest.cpp)
 endif()

@@ -1,0 +1,150 @@
+// A skinned window with bitmap buttons for the GUI tests, which drive it with
+// real mouse input and read what it reports in its log file:
+//   ready <left> <top> <right> <bottom>     the window's screen rectangle
+//   region <left> <top> <right> <bottom>    each rectangle of its window region
+//   button <name> <left> <top> <right> <bottom>
+//   state <name> <picture file name>        a button showed another picture
+//   size <name> <width>x<height>            a button took a new size
+//   click <name>
+// It ends when the file "quit" appears beside the log, or after a minute.
+// Usage: skinned_window_probe.exe FOLDER (pictures in, log written to FOLDER\probe.log)
+
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/Picture.h"
+#include "skin/Skinned.h"
+#include "utilities/FileSystem.h"
+
+namespace {
+
+constexpr COLORREF kInvisible = RGB(255, 0, 255);
+constexpr UINT kPollMs = 100;
+constexpr DWORD kLifetimeMs = 60000;
+
+std::string Folder;
+FILE* Log = nullptr;
+
+void Report(const std::string& line)
+{
+    std::fputs((line + "\n").c_str(), Log);
+    std::fflush(Log);
+}
+
+std::string RectText(const RECT& r)
+{
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+           std::to_string(r.bottom);
+}
+
+std::string BaseName(const std::string& path)
+{
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+// A button that reports its pictures, sizes and clicks.
+class TReportingButton : public TZupButton {
+public:
+    TReportingButton(HWND parent, const std::string& label, int left, int top) : TZupButton(parent), Label(label)
+    {
+        SetBounds(left, top, Width(), Height());
+        OnClick = [this](TImageWindow&) { Report("click " + Label); };
+    }
+    void ShowState(int state) override
+    {
+        const std::string before = Skin.FileName();
+        const int width = Width(), height = Height();
+        TZupButton::ShowState(state);
+        if (Skin.FileName() != before) Report("state " + Label + " " + BaseName(Skin.FileName()));
+        if (Width() != width || Height() != height)
+            Report("size " + Label + " " + std::to_string(Width()) + "x" + std::to_string(Height()));
+    }
+    void Prepare(const std::string& normal, const std::string& over, const std::string& pressed,
+                 const std::string& disabled)
+    {
+        ImageNormal = normal.empty() ? "" : Folder + normal;
+        ImageOver = over.empty() ? "" : Folder + over;
+        ImagePressed = pressed.empty() ? "" : Folder + pressed;
+        ImageDisabled = disabled.empty() ? "" : Folder + disabled;
+        Skin.SetInvisibleColor(kInvisible);
+        Skin.SetAlphaMode(amInvisibleColor);
+        SetRegionThreshold(100);
+        SetButtonEnabled(true);
+        SetShapeMode(shAlphaMask);
+    }
+    void ReportPlace() const
+    {
+        RECT bounds;
+        GetWindowRect(Handle(), &bounds);
+        Report("button " + Label + " " + RectText(bounds));
+    }
+
+private:
+    std::string Label;
+};
+
+void ReportRegion(HWND window)
+{
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    GetWindowRgn(window, region);
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    std::vector<uint8_t> buffer(size);
+    GetRegionData(region, size, reinterpret_cast<RGNDATA*>(buffer.data()));
+    const auto* data = reinterpret_cast<const RGNDATA*>(buffer.data());
+    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
+    for (DWORD i = 0; i < data->rdh.nCount; ++i) Report("region " + RectText(rects[i]));
+    DeleteObject(region);
+}
+
+void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD)
+{
+    static const DWORD started = GetTickCount();
+    if (files::FileExists(Folder + "quit") || GetTickCount() - started > kLifetimeMs) PostQuitMessage(0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) return 2;
+    Folder = std::string(argv[1]) + "\\";
+    Log = std::fopen((Folder + "probe.log").c_str(), "wb");
+    if (!Log) return 2;
+    TGdiplusSession gdiplus;
+
+    TZupForm form;
+    SetWindowTextA(form.Handle(), "Zoreva skin probe");
+    form.Skin.SetFileName(Folder + "skin.bmp");
+    form.Skin.SetInvisibleColor(kInvisible);
+    form.Skin.SetAlphaMode(amInvisibleColor);
+    form.SetRegionThreshold(100);
+    form.SetShapeMode(shAlphaMask);
+    TBitmap32& skin = form.Skin.GetBitmap();
+    form.SetBounds(100, 80, skin.Width(), skin.Height());
+
+    TReportingButton main(form.Handle(), "main", 20, 20);
+    main.Prepare("normal.bmp", "over.bmp", "pressed.bmp", "disabled.bmp");
+    TReportingButton off(form.Handle(), "off", 20, 90);
+    off.Prepare("normal.bmp", "over.bmp", "pressed.bmp", "disabled.bmp");
+    off.SetButtonEnabled(false);
+    TReportingButton missing(form.Handle(), "missing", 250, 20);
+    missing.Prepare("absent.bmp", "", "", "");
+
+    ShowWindow(form.Handle(), SW_SHOWNORMAL);
+    UpdateWindow(form.Handle());
+    RECT bounds;
+    GetWindowRect(form.Handle(), &bounds);
+    ReportRegion(form.Handle());
+    main.ReportPlace();
+    off.ReportPlace();
+    missing.ReportPlace();
+    Report("ready " + RectText(bounds));
+    SetTimer(nullptr, 0, kPollMs, &Poll);
+    RunMessageLoop();
+    std::fclose(Log);
+    return 0;
+}

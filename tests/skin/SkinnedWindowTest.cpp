@@ -1,0 +1,179 @@
+// The skinned form and button in-process, with real windows and regions.
+
+#include <gtest/gtest.h>
+
+#include "skin/Picture.h"
+#include "skin/Skinned.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+constexpr COLORREF kInvisible = RGB(255, 0, 255);
+constexpr uint32_t kMagenta = 0xFF00FF, kBlue = 0x3366AA;
+
+// A 24-bit BMP file filled with fill, the corner squares of side corner in magenta.
+Bytes SkinBmp(int width, int height, int corner, uint32_t fill)
+{
+    const int rowBytes = (width * 3 + 3) & ~3;
+    Bytes out(54, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    WriteUInt32LE(&out[2], static_cast<uint32_t>(54 + rowBytes * height));
+    WriteUInt32LE(&out[10], 54);
+    WriteUInt32LE(&out[14], 40);
+    WriteUInt32LE(&out[18], static_cast<uint32_t>(width));
+    WriteUInt32LE(&out[22], static_cast<uint32_t>(height));
+    out[26] = 1;
+    out[28] = 24;
+    for (int y = height - 1; y >= 0; --y) {
+        const size_t start = out.size();
+        for (int x = 0; x < width; ++x) {
+            const bool inCorner = (x < corner || x >= width - corner) && (y < corner || y >= height - corner);
+            const uint32_t pixel = inCorner ? kMagenta : fill;
+            for (int byte = 0; byte < 3; ++byte) out.push_back(static_cast<uint8_t>(pixel >> (8 * byte)));
+        }
+        out.resize(start + size_t(rowBytes), 0);
+    }
+    return out;
+}
+
+std::vector<RECT> WindowRegionRects(HWND window)
+{
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    std::vector<RECT> rects;
+    if (GetWindowRgn(window, region) != ERROR) {
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        std::vector<uint8_t> buffer(size);
+        GetRegionData(region, size, reinterpret_cast<RGNDATA*>(buffer.data()));
+        const auto* data = reinterpret_cast<const RGNDATA*>(buffer.data());
+        const auto* first = reinterpret_cast<const RECT*>(data->Buffer);
+        rects.assign(first, first + data->rdh.nCount);
+    }
+    DeleteObject(region);
+    return rects;
+}
+
+bool SameRect(const RECT& r, int left, int top, int right, int bottom)
+{
+    return r.left == left && r.top == top && r.right == right && r.bottom == bottom;
+}
+
+class SkinnedWindowTest : public testing::Test {
+protected:
+    std::string Picture(const std::string& name, int width, int height, int corner, uint32_t fill)
+    {
+        WriteAll(Temp.Path() / name, SkinBmp(width, height, corner, fill));
+        return Temp / name;
+    }
+    // The wizard's order: file and colour, alpha mode 4, threshold 100, shape mode 4, then the skin's size.
+    void SkinForm(TZupForm& form, const std::string& file)
+    {
+        form.Skin.SetFileName(file);
+        form.Skin.SetInvisibleColor(kInvisible);
+        form.Skin.SetAlphaMode(amInvisibleColor);
+        form.SetRegionThreshold(100);
+        form.SetShapeMode(shAlphaMask);
+        TBitmap32& skin = form.Skin.GetBitmap();
+        form.SetBounds(0, 0, skin.Width(), skin.Height());
+    }
+    TGdiplusSession Gdiplus;
+    TTempFolder Temp;
+};
+
+TEST_F(SkinnedWindowTest, FormTakesTheSkinsSizeAndCutsTheCornersAway)
+{
+    TZupForm form;
+    SkinForm(form, Picture("skin.bmp", 120, 80, 10, kBlue));
+    EXPECT_EQ(form.Width(), 120);
+    EXPECT_EQ(form.Height(), 80);
+    const std::vector<RECT> rects = WindowRegionRects(form.Handle());
+    ASSERT_EQ(rects.size(), 3u);
+    EXPECT_TRUE(SameRect(rects[0], 10, 0, 110, 10));
+    EXPECT_TRUE(SameRect(rects[1], 0, 10, 120, 70));
+    EXPECT_TRUE(SameRect(rects[2], 10, 70, 110, 80));
+
+    // The displayed bitmap is the prepared skin, pixel for pixel.
+    TBitmap32& skin = form.Skin.GetBitmap();
+    ASSERT_EQ(form.Bitmap.Width(), skin.Width());
+    ASSERT_EQ(form.Bitmap.Height(), skin.Height());
+    for (int y = 0; y < skin.Height(); ++y)
+        for (int x = 0; x < skin.Width(); ++x) ASSERT_EQ(form.Bitmap.Pixel(x, y), skin.Pixel(x, y)) << x << "," << y;
+    EXPECT_EQ(form.Bitmap.Pixel(0, 0), 0x00FF00FFu);
+    EXPECT_EQ(form.Bitmap.Pixel(60, 40), 0xFF000000u | kBlue);
+}
+
+TEST_F(SkinnedWindowTest, RegionRulesOfTheOtherShapes)
+{
+    TZupForm form;
+    form.SetBounds(0, 0, 50, 40);
+    form.SetShapeMode(shAlphaMask);  // no skin: the whole rectangle
+    std::vector<RECT> rects = WindowRegionRects(form.Handle());
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_TRUE(SameRect(rects[0], 0, 0, 50, 40));
+    form.SetShapeMode(shNone);
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(form.Handle(), probe), ERROR) << "no region at all";
+    DeleteObject(probe);
+    form.SetShapeMode(shEllipse);
+    EXPECT_GT(WindowRegionRects(form.Handle()).size(), 1u);
+}
+
+TEST_F(SkinnedWindowTest, UnchangedThresholdDoesNotRebuildTheRegion)
+{
+    TZupForm form;
+    SkinForm(form, Picture("skin.bmp", 40, 30, 5, kBlue));
+    SetWindowRgn(form.Handle(), CreateRectRgn(0, 0, 7, 7), FALSE);  // a marker the rebuild would replace
+    form.SetRegionThreshold(100);
+    std::vector<RECT> rects = WindowRegionRects(form.Handle());
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_TRUE(SameRect(rects[0], 0, 0, 7, 7));
+    form.SetRegionThreshold(101);
+    EXPECT_EQ(WindowRegionRects(form.Handle()).size(), 3u);
+}
+
+TEST_F(SkinnedWindowTest, ButtonTakesTheSizeOfEachStatesPicture)
+{
+    TZupForm form;
+    SkinForm(form, Picture("skin.bmp", 300, 200, 0, kBlue));
+    TZupButton button(form.Handle());
+    EXPECT_EQ(button.Name().rfind("Vendrel", 0), 0u);
+    button.SetBounds(15, 25, 73, 57);
+    button.ImageNormal = Picture("normal.bmp", 60, 30, 4, 0x0000FF);
+    button.ImageOver = Picture("over.bmp", 64, 32, 4, 0x00FF00);
+    button.ImagePressed = button.ImageOver;
+    button.ImageDisabled = Picture("disabled.bmp", 50, 20, 0, 0x808080);
+    button.Skin.SetInvisibleColor(kInvisible);
+    button.Skin.SetAlphaMode(amInvisibleColor);
+    button.SetRegionThreshold(100);
+    button.SetButtonEnabled(true);
+    button.SetShapeMode(shAlphaMask);
+    EXPECT_EQ(button.Width(), 60);
+    EXPECT_EQ(button.Height(), 30);
+    EXPECT_EQ(WindowRegionRects(button.Handle()).size(), 3u);
+
+    button.ShowState(1);
+    EXPECT_EQ(button.Width(), 64);
+    EXPECT_EQ(button.Position().x, 15) << "left and top stay";
+    EXPECT_EQ(button.Position().y, 25);
+    button.ShowState(2);  // the same file: nothing changes
+    EXPECT_EQ(button.Skin.FileName(), button.ImageOver);
+    button.SetButtonEnabled(false);
+    EXPECT_EQ(button.Width(), 50);
+    EXPECT_FALSE(button.Enabled());
+    button.BEnter();  // a disabled button ignores the mouse
+    EXPECT_EQ(button.Skin.FileName(), button.ImageDisabled);
+    button.SetButtonEnabled(true);
+    EXPECT_EQ(button.Skin.FileName(), button.ImageNormal);
+}
+
+TEST_F(SkinnedWindowTest, MissingButtonPictureIsThePlaceholder)
+{
+    TZupForm form;
+    TZupButton button(form.Handle());
+    button.ImageNormal = Temp / "absent.bmp";
+    button.SetButtonEnabled(true);
+    EXPECT_EQ(button.Width(), 100);
+    EXPECT_EQ(button.Height(), 100);
+}
+
+}  // namespace

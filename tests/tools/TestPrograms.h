@@ -1,0 +1,76 @@
+#pragma once
+
+// Hand-made 32-bit Windows programs for tests on any host, and a reader of
+// what the tests check in a program file. Both are written here from the
+// PE/COFF layout, independently of tools/PeResources, so that a fault shared
+// by the packer's reader and writer cannot hide.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/TestSupport.h"
+
+// Types and names are "#N" for a number, anything else for a name.
+struct TTestResource {
+    std::string Type;
+    std::string Name;
+    uint16_t Language = 0;
+    Bytes Data;
+};
+
+struct TTestProgram {
+    bool Pe32Plus = false;
+    std::vector<TTestResource> Resources;  // stored in this order; none: no .rsrc section
+    bool ResourcesLast = false;            // otherwise .reloc follows .rsrc
+    bool HeadersFull = false;              // no room for another section header
+    bool Signed = false;
+    size_t OverlayBytes = 0;
+
+    Bytes Build() const;
+};
+
+using TResourceId = std::tuple<std::string, std::string, uint16_t>;
+using TResourceBytes = std::map<TResourceId, Bytes>;
+
+struct TProgramSection {
+    std::string Name;
+    uint32_t VirtualSize, VirtualAddress, RawSize, RawOffset;
+};
+
+class TProgramView {
+public:
+    explicit TProgramView(Bytes file);
+
+    // Fields of the PE32 optional header by offset.
+    uint32_t Optional32(size_t offset) const;
+    std::vector<TProgramSection> Sections() const;
+    uint32_t ResourceRva() const { return Optional32(96 + 16); }
+    uint32_t ResourceSize() const { return Optional32(96 + 20); }
+    uint32_t StoredChecksum() const { return Optional32(64); }
+    uint32_t ComputedChecksum() const;
+
+    // Walked from the resource directory: every resource, the data RVAs, and
+    // the keys of every table in stored order.
+    TResourceBytes Resources() const;
+    std::vector<uint32_t> DataRvas() const;
+    std::vector<std::vector<std::string>> TableKeys() const;
+
+    const Bytes& File() const { return Data; }
+
+private:
+    struct TWalk;
+    TWalk Walk() const;
+    size_t FileOffset(uint32_t rva) const;
+
+    Bytes Data;
+    size_t Optional = 0;
+};
+
+// Names first, compared upper-cased; numbers after, ascending.
+bool InLoaderOrder(const std::vector<std::string>& keys);
+
+// The straightforward checksum: each word added with its carry folded at once.
+uint32_t ReferenceChecksum(Bytes file, size_t checksumOffset);

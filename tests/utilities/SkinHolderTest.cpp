@@ -1,0 +1,147 @@
+// The skin holder, the image cache and window regions with real GDI, GDI+
+// and the placeholder picture from the program's resources, under Wine.
+
+#include <gtest/gtest.h>
+
+#include "skin/Picture.h"
+#include "tests/TestSupport.h"
+#include "utilities/KGraphic.h"
+#include "utilities/KMediaList.h"
+#include "utilities/WindowRegion.h"
+
+namespace {
+
+// A 24-bit BMP file, rows given top first as 0xRRGGBB.
+Bytes Bmp24(int width, int height, const std::vector<uint32_t>& topDown)
+{
+    const int rowBytes = (width * 3 + 3) & ~3;
+    Bytes out(54, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    WriteUInt32LE(&out[2], static_cast<uint32_t>(54 + rowBytes * height));
+    WriteUInt32LE(&out[10], 54);
+    WriteUInt32LE(&out[14], 40);
+    WriteUInt32LE(&out[18], static_cast<uint32_t>(width));
+    WriteUInt32LE(&out[22], static_cast<uint32_t>(height));
+    out[26] = 1;
+    out[28] = 24;
+    for (int y = height - 1; y >= 0; --y) {
+        const size_t start = out.size();
+        for (int x = 0; x < width; ++x)
+            for (int byte = 0; byte < 3; ++byte) out.push_back(static_cast<uint8_t>(topDown[size_t(y * width + x)] >> (8 * byte)));
+        out.resize(start + size_t(rowBytes), 0);
+    }
+    return out;
+}
+
+std::vector<RECT> RegionRects(HRGN region)
+{
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    std::vector<uint8_t> buffer(size);
+    GetRegionData(region, size, reinterpret_cast<RGNDATA*>(buffer.data()));
+    const auto* data = reinterpret_cast<const RGNDATA*>(buffer.data());
+    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
+    return std::vector<RECT>(rects, rects + data->rdh.nCount);
+}
+
+class SkinHolderTest : public testing::Test {
+protected:
+    std::string Write(const std::string& name, const Bytes& bytes)
+    {
+        WriteAll(Temp.Path() / name, bytes);
+        return Temp / name;
+    }
+    TGdiplusSession Gdiplus;
+    TTempFolder Temp;
+};
+
+TEST_F(SkinHolderTest, MissingPictureIsTheHundredPixelPlaceholder)
+{
+    TBitmap32* missing = KMediaList::Instance().Fetch(Temp / "absent.bmp");
+    ASSERT_EQ(missing->Width(), 100);
+    ASSERT_EQ(missing->Height(), 100);
+    EXPECT_EQ(AlphaOf(missing->Pixel(0, 0)), 255);
+    EXPECT_EQ(missing->Pixel(50, 50) & kColourMask, missing->Pixel(30, 30) & kColourMask) << "the cross";
+    EXPECT_NE(missing->Pixel(50, 50), missing->Pixel(10, 50));
+    TBitmap32* broken = KMediaList::Instance().Fetch(Write("broken.gif", TextBytes("no picture")));
+    EXPECT_EQ(broken->Width(), 100);
+}
+
+TEST_F(SkinHolderTest, CacheCountsRequestsAndSweepsRareOnes)
+{
+    KMediaList& cache = KMediaList::Instance();
+    cache.Sweep();
+    cache.Sweep();
+    ASSERT_EQ(cache.Count(), 0u);
+    const std::string file = Write("skin.bmp", Bmp24(2, 1, {0x112233, 0x445566}));
+    TBitmap32* first = cache.Fetch(file);
+    EXPECT_EQ(first->Pixel(1, 0), 0xFF445566u);
+    EXPECT_EQ(cache.RequestCount(0), 0);
+    EXPECT_EQ(cache.Fetch(file), first);
+    cache.Fetch(file);
+    EXPECT_EQ(cache.Fetch(Temp / "SKIN.BMP"), first) << "names compare without case";
+    EXPECT_EQ(cache.RequestCount(0), 3);
+    cache.Fetch(Write("once.bmp", Bmp24(1, 1, {0})));
+    cache.Sweep();
+    ASSERT_EQ(cache.Count(), 1u);
+    EXPECT_EQ(cache.RequestCount(0), 0);
+    cache.Sweep();
+    EXPECT_EQ(cache.Count(), 0u);
+}
+
+TEST_F(SkinHolderTest, HolderWorksLazilyAndNotifiesOnRealChanges)
+{
+    KGraphic skin;
+    int changes = 0;
+    skin.SetOnChange([&changes](KGraphic&) { ++changes; });
+    EXPECT_TRUE(skin.GetBitmap().Empty());
+
+    const std::string file = Write("holder.bmp", Bmp24(3, 1, {0xFF00FF, 0x00FF00, 0xFF00FF}));
+    skin.SetFileName(file);
+    skin.SetFileName(file);
+    skin.SetFileName("");
+    EXPECT_EQ(changes, 1);
+    skin.SetInvisibleColor(RGB(255, 0, 255));  // not mode 4: notifies, marks no work
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(skin.GetBitmap().Pixel(0, 0), 0xFFFF00FFu);
+
+    skin.SetAlphaMode(amInvisibleColor);
+    EXPECT_EQ(changes, 3);
+    TBitmap32& prepared = skin.GetBitmap();
+    EXPECT_EQ(prepared.Pixel(0, 0), 0x00FF00FFu) << "invisible colour: alpha 0, colour kept";
+    EXPECT_EQ(prepared.Pixel(1, 0), 0xFF00FF00u);
+
+    skin.SetAlphaMode(amCornerKey);
+    EXPECT_EQ(skin.GetBitmap().Pixel(2, 0), 0x0000FF00u) << "corner colour becomes transparent green";
+    skin.SetAlphaMode(amOwnIntensity);
+    EXPECT_EQ(AlphaOf(skin.GetBitmap().Pixel(1, 0)), 173);
+}
+
+TEST_F(SkinHolderTest, RegionHasOneRectanglePerRunAndNoneForClearPictures)
+{
+    TBitmap32 bitmap;
+    bitmap.SetDimensions(4, 2);
+    bitmap.ClearTo(0xFF000000);
+    bitmap.SetPixel(0, 0, 0);
+    bitmap.SetPixel(1, 1, 0x64000000);  // alpha 100 is outside with threshold 100
+    HRGN region = RegionFromAlpha(bitmap, 100);
+    ASSERT_NE(region, nullptr);
+    const std::vector<RECT> rects = RegionRects(region);
+    ASSERT_EQ(rects.size(), 3u);
+    EXPECT_EQ(rects[0].left, 1);
+    EXPECT_EQ(rects[0].right, 4);
+    EXPECT_EQ(rects[1].left, 0);
+    EXPECT_EQ(rects[1].right, 1);
+    EXPECT_EQ(rects[2].left, 2);
+    EXPECT_EQ(rects[2].bottom, 2);
+    DeleteObject(region);
+
+    bitmap.ClearTo(0);
+    region = RegionFromAlpha(bitmap, 100);
+    ASSERT_NE(region, nullptr);
+    RECT box;
+    EXPECT_EQ(GetRgnBox(region, &box), NULLREGION);
+    DeleteObject(region);
+}
+
+}  // namespace

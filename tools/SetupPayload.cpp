@@ -1,0 +1,185 @@
+#include "tools/SetupPayload.h"
+
+#include <set>
+
+#include "archive/ZLIBArchiveWriter.h"
+#include "tools/TempFile.h"
+#include "utilities/FileSystem.h"
+#include "utilities/SetupError.h"
+
+const char kPayloadResource[] = "VIZEZURAR";
+
+namespace {
+
+constexpr char kPayloadName[] = "Data.Zup";
+constexpr char kSetupIni[] = "Setup.ini";
+constexpr char kGraphicsFolder[] = "Graphics";
+constexpr char kSoundsFolder[] = "Sounds";
+constexpr char kAdditionalFolder[] = "Additional";
+constexpr char kNestedSuffix[] = ".x";
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    const bool delimited = !folder.empty() && (folder.back() == '/' || folder.back() == files::kPathDelim);
+    return delimited ? folder + name : folder + files::kPathDelim + name;
+}
+
+int64_t SizeOfFile(const std::string& path)
+{
+    files::TFile file;
+    if (!file.OpenForReading(path)) throw ESetupError("Unable to open file (" + path + ")");
+    return file.Size();
+}
+
+bool Contains(const std::vector<files::FolderEntry>& entries, const std::string& name, bool isFolder)
+{
+    for (const files::FolderEntry& entry : entries)
+        if (entry.Name == name && entry.IsFolder == isFolder) return true;
+    return false;
+}
+
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// Names that differ only in case are one file once extracted on Windows.
+void CheckDistinctNames(const TPayloadMember& archive)
+{
+    std::set<std::string> seen;
+    for (const TPayloadMember& member : archive.Members)
+        if (!seen.insert(UpperAscii(member.Name)).second)
+            throw ESetupError("Two members named " + member.Name + " in " + archive.Source);
+}
+
+TPayloadMember FileMember(const std::string& name, const std::string& source)
+{
+    return {name, source, SizeOfFile(source), false, {}};
+}
+
+// The setup looks its pictures and sounds up by name alone.
+TPayloadMember FlatArchive(const std::string& name, const std::string& folder)
+{
+    TPayloadMember archive{name, folder, 0, true, {}};
+    for (const files::FolderEntry& entry : files::ListFolder(folder)) {
+        const std::string source = Join(folder, entry.Name);
+        if (entry.IsFolder) throw ESetupError("Folder not packed, as " + folder + " holds files only: " + source);
+        archive.Members.push_back(FileMember(entry.Name, source));
+    }
+    CheckDistinctNames(archive);
+    return archive;
+}
+
+TPayloadMember NestedArchive(const std::string& name, const std::string& folder)
+{
+    TPayloadMember archive{name, folder, 0, true, {}};
+    for (const files::FolderEntry& entry : files::ListFolder(folder)) {
+        const std::string source = Join(folder, entry.Name);
+        archive.Members.push_back(entry.IsFolder ? NestedArchive(entry.Name + kNestedSuffix, source)
+                                                 : FileMember(entry.Name, source));
+    }
+    CheckDistinctNames(archive);
+    return archive;
+}
+
+TPayloadMember WorkspaceMember(const files::FolderEntry& entry, const std::string& source)
+{
+    if (!entry.IsFolder) return FileMember(entry.Name, source);
+    if (entry.Name == kGraphicsFolder) return FlatArchive("gfx.x", source);
+    if (entry.Name == kSoundsFolder) return FlatArchive("snd.x", source);
+    if (entry.Name == kAdditionalFolder) return NestedArchive("Additional.x", source);
+    throw ESetupError("Folder not part of a setup: " + source + " (only Graphics, Sounds and Additional are packed)");
+}
+
+void CountFiles(const TPayloadMember& archive, TPayloadPlan& plan)
+{
+    for (const TPayloadMember& member : archive.Members) {
+        if (member.IsArchive) {
+            CountFiles(member, plan);
+            continue;
+        }
+        ++plan.FileCount;
+        plan.ByteCount += member.Size;
+    }
+}
+
+class TPayloadWriter {
+public:
+    explicit TPayloadWriter(const TPackProgress& progress) : Progress(progress) {}
+
+    void Write(const TPayloadMember& archive, const std::string& path)
+    {
+        TZLBArchiveWriter writer(path, TFileCompressionLevel::fcDefault, true);
+        for (const TPayloadMember& member : archive.Members) {
+            if (member.IsArchive) {
+                const TTempFile nested;
+                Write(member, nested.Path());
+                writer.AddFile(nested.Path(), member.Name, "");
+                continue;
+            }
+            Progress(member.Name, Done);
+            writer.AddFile(member.Source, member.Name, "");
+            Done += member.Size;
+        }
+        writer.Finish();
+    }
+
+private:
+    const TPackProgress& Progress;
+    int64_t Done = 0;
+};
+
+pe::TResourceKey PayloadType()
+{
+    return pe::TResourceKey::Number(pe::kRtRcData);
+}
+
+}  // namespace
+
+TPayloadPlan PlanPayload(const std::string& workspace)
+{
+    if (!files::DirectoryExists(workspace)) throw ESetupError("Folder not found: " + workspace);
+    const std::vector<files::FolderEntry> entries = files::ListFolder(workspace);
+    if (!Contains(entries, kSetupIni, false)) throw ESetupError("No Setup.ini in " + workspace);
+    if (!Contains(entries, kGraphicsFolder, true)) throw ESetupError("No Graphics folder in " + workspace);
+
+    TPayloadPlan plan;
+    plan.Root = {kPayloadName, workspace, 0, true, {}};
+    for (const files::FolderEntry& entry : entries)
+        plan.Root.Members.push_back(WorkspaceMember(entry, Join(workspace, entry.Name)));
+    CheckDistinctNames(plan.Root);
+    CountFiles(plan.Root, plan);
+    return plan;
+}
+
+void WritePayload(const TPayloadPlan& plan, const std::string& archivePath, const TPackProgress& progress)
+{
+    TPayloadWriter(progress).Write(plan.Root, archivePath);
+}
+
+int64_t EmbedPayload(const pe::TPeFile& stub, const std::string& archivePath, const std::string& setupPath)
+{
+    pe::TResourceTree resources = stub.Resources();
+    pe::ReplaceResource(resources, PayloadType(), pe::TResourceKey::Text(kPayloadResource),
+                        pe::WholeFile(archivePath));
+    return stub.WriteWithResources(resources, setupPath);
+}
+
+bool IsSetupProgram(const std::string& path)
+{
+    try {
+        return pe::TPeFile(path).EndsWithItsImage();
+    } catch (const ESetupError&) {
+        return false;
+    }
+}
+
+void ExtractPayload(const std::string& setupPath, const std::string& archivePath)
+{
+    const pe::TPeFile setup(setupPath);
+    const auto payload = pe::LookUpResource(setup.Resources(), PayloadType(), pe::TResourceKey::Text(kPayloadResource));
+    if (!payload) throw ESetupError("No setup payload (resource VIZEZURAR) in " + setupPath);
+    pe::CopyResourceData(*payload, archivePath);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+// A setup's payload: the archive Data.Zup made from a workspace folder, and
+// carried by the setup program as the RCDATA resource VIZEZURAR.
+//
+//   DIR/*                 the members of Data.Zup (DIR/Setup.ini is required)
+//   DIR/Graphics/*        gfx.x (required)
+//   DIR/Sounds/*          snd.x, when the folder exists
+//   DIR/Additional/...    Additional.x, every folder in it a nested NAME.x
+//
+// The three archives are members of Data.Zup.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/PeResources.h"
+
+extern const char kPayloadResource[];
+
+// A member of an archive: a file, or a folder packed as an archive of its own.
+struct TPayloadMember {
+    std::string Name;
+    std::string Source;  // the file or folder it is made from
+    int64_t Size = 0;    // of a file
+    bool IsArchive = false;
+    std::vector<TPayloadMember> Members;  // of an archive
+};
+
+struct TPayloadPlan {
+    TPayloadMember Root;  // Data.Zup
+    int FileCount = 0;
+    int64_t ByteCount = 0;
+};
+
+// What the workspace becomes; raises for a folder that cannot make a setup,
+// before anything is written.
+TPayloadPlan PlanPayload(const std::string& workspace);
+
+// Told before each file is packed, with the bytes of the files packed before it.
+using TPackProgress = std::function<void(const std::string& fileName, int64_t bytesDone)>;
+
+// Writes Data.Zup; nested archives pass through temporary files.
+void WritePayload(const TPayloadPlan& plan, const std::string& archivePath, const TPackProgress& progress);
+
+// Writes a copy of the stub carrying the archive as its payload (replacing
+// one it already carries); returns the size of the setup program.
+int64_t EmbedPayload(const pe::TPeFile& stub, const std::string& archivePath, const std::string& setupPath);
+
+// A Windows program that is nothing but itself, unlike an archive whose first
+// member happens to be a stored program.
+bool IsSetupProgram(const std::string& path);
+// Copies the payload of a setup program to archivePath; raises when it has none.
+void ExtractPayload(const std::string& setupPath, const std::string& archivePath);

@@ -1,0 +1,46 @@
+#include "utilities/KMediaList.h"
+
+#include "skin/Picture.h"
+#include "utilities/FileSystem.h"
+#include "utilities/SetupError.h"
+
+namespace {
+
+std::unique_ptr<TBitmap32> LoadOrPlaceholder(const std::string& name)
+{
+    auto bitmap = std::make_unique<TBitmap32>();
+    try {
+        if (!files::FileExists(name)) throw ESetupError("Picture file not found");
+        LoadPictureFile(*bitmap, name);
+    } catch (const ESetupError&) {
+        bitmap = std::make_unique<TBitmap32>();
+        LoadPictureResource(*bitmap, kPlaceholderResource);
+    }
+    return bitmap;
+}
+
+}  // namespace
+
+KMediaList::KMediaList() : Timer(SetTimer(nullptr, 0, kMediaSweepInterval, &KMediaList::TimerTimer)) {}
+
+KMediaList::~KMediaList()
+{
+    if (Timer) KillTimer(nullptr, Timer);
+}
+
+KMediaList& KMediaList::Instance()
+{
+    static KMediaList cache;
+    return cache;
+}
+
+void CALLBACK KMediaList::TimerTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    Instance().Sweep();
+}
+
+TBitmap32* KMediaList::Fetch(const std::string& name)
+{
+    if (TBitmap32* cached = Entries.Request(name)) return cached;
+    return Entries.Add(name, LoadOrPlaceholder(name));
+}
