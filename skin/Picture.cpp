@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 
 #include "skin/Bitmap32.h"
+#include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
 namespace {
@@ -33,15 +34,6 @@ TPictureKind KindOf(const std::string& path)
     if (extension == "ico" || extension == "jpg" || extension == "jpeg" || extension == "gif")
         return TPictureKind::Raster;
     throw ESetupError("Unknown picture file extension (." + extension + ")");
-}
-
-std::wstring Wide(const std::string& text)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(std::max(length, 1)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(wide.size() - 1);
-    return wide;
 }
 
 class TGdiBitmap {
@@ -109,7 +101,7 @@ void CopyRaster(TBitmap32& bitmap, Gdiplus::Bitmap& picture, const std::string& 
 
 void LoadRasterFile(TBitmap32& bitmap, const std::string& path)
 {
-    Gdiplus::Bitmap picture(Wide(path).c_str());
+    Gdiplus::Bitmap picture(files::WideFromAnsi(path).c_str());
     CopyRaster(bitmap, picture, path);
 }
 
@@ -120,7 +112,7 @@ struct TStreamRelease {
 
 void LoadMetafile(TBitmap32& bitmap, const std::string& path)
 {
-    Gdiplus::Metafile picture(Wide(path).c_str());
+    Gdiplus::Metafile picture(files::WideFromAnsi(path).c_str());
     FailUnlessOk(picture.GetLastStatus(), path);
     const int width = static_cast<int>(picture.GetWidth()), height = static_cast<int>(picture.GetHeight());
     bitmap.SetDimensions(width, height);

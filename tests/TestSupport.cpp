@@ -86,6 +86,42 @@ uint32_t Crc32Of(const Bytes& data)
     return UpdateCrc32(0, data.data(), data.size());
 }
 
+static void Put16(Bytes& out, uint32_t value)
+{
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+static void Put32(Bytes& out, uint32_t value)
+{
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+Bytes BmpFile(int width, int height, int bits, const std::vector<uint32_t>& topDown)
+{
+    const int rowBytes = (width * bits / 8 + 3) & ~3;
+    Bytes out = {'B', 'M'};
+    Put32(out, static_cast<uint32_t>(54 + rowBytes * height));
+    Put32(out, 0);
+    Put32(out, 54);
+    Put32(out, 40);
+    Put32(out, static_cast<uint32_t>(width));
+    Put32(out, static_cast<uint32_t>(height));
+    Put16(out, 1);
+    Put16(out, static_cast<uint32_t>(bits));
+    for (int i = 0; i < 6; ++i) Put32(out, 0);
+    for (int y = height - 1; y >= 0; --y) {
+        const size_t start = out.size();
+        for (int x = 0; x < width; ++x) {
+            const uint32_t pixel = topDown[size_t(y * width + x)];
+            for (int byte = 0; byte < bits / 8; ++byte) out.push_back(static_cast<uint8_t>(pixel >> (8 * byte)));
+        }
+        out.resize(start + size_t(rowBytes), 0);
+    }
+    return out;
+}
+
 int32_t TRawArchive::AddBlock(const Bytes& block)
 {
     const auto offset = static_cast<int32_t>(Data.size());

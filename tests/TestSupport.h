@@ -39,6 +39,8 @@ Bytes Deflate(const Bytes& data, int level = 6);
 Bytes SampleText(size_t size, uint32_t seed = 1);
 Bytes SampleRandom(size_t size, uint32_t seed = 1);
 uint32_t Crc32Of(const Bytes& data);
+// A bottom-up BMP file of 24 or 32 bits per pixel; pixels top row first as 0xAARRGGBB.
+Bytes BmpFile(int width, int height, int bits, const std::vector<uint32_t>& topDown);
 
 // Builds an archive in memory: member blocks first, then the file list, then
 // the trailer with the CRC-32 of everything before it.

@@ -44,6 +44,11 @@ std::string CreateUniqueTempFile(const std::string& prefix);
 // The platform's own text for the last failed call.
 std::string LastSystemError();
 
+#ifdef _WIN32
+// ANSI text as UTF-16, for the interfaces that take only wide names.
+std::wstring WideFromAnsi(const std::string& text);
+#endif
+
 // An open file; closed by its destructor.
 class TFile {
 public:

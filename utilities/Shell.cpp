@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
 namespace {
@@ -100,17 +101,6 @@ void RequireCom(HRESULT result)
     if (FAILED(result)) throw ESetupError(ComErrorText(result));
 }
 
-// IPersistFile takes only UTF-16 names; the setup program's paths are ANSI.
-std::wstring WideFromAnsi(const std::string& text)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.pop_back();
-    return wide;
-}
-
 }  // namespace
 
 TComApartment::TComApartment()
@@ -158,7 +148,8 @@ void CreateShellLink(const std::string& linkFile, const std::string& target, con
     if (useIcon) link->SetIconLocation(iconFile.c_str(), iconIndex);
     if (useHotkey) link->SetHotkey(hotkey);
     link->SetShowCmd(showCommand);
-    file->Save(WideFromAnsi(linkFile).c_str(), FALSE);
+    // IPersistFile takes only UTF-16 names; the setup program's paths are ANSI.
+    file->Save(files::WideFromAnsi(linkFile).c_str(), FALSE);
 }
 
 std::string GetSpecialFolder(HWND owner, int folderId)

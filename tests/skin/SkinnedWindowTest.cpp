@@ -14,27 +14,13 @@ constexpr uint32_t kMagenta = 0xFF00FF, kBlue = 0x3366AA;
 // A 24-bit BMP file filled with fill, the corner squares of side corner in magenta.
 Bytes SkinBmp(int width, int height, int corner, uint32_t fill)
 {
-    const int rowBytes = (width * 3 + 3) & ~3;
-    Bytes out(54, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    WriteUInt32LE(&out[2], static_cast<uint32_t>(54 + rowBytes * height));
-    WriteUInt32LE(&out[10], 54);
-    WriteUInt32LE(&out[14], 40);
-    WriteUInt32LE(&out[18], static_cast<uint32_t>(width));
-    WriteUInt32LE(&out[22], static_cast<uint32_t>(height));
-    out[26] = 1;
-    out[28] = 24;
-    for (int y = height - 1; y >= 0; --y) {
-        const size_t start = out.size();
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const bool inCorner = (x < corner || x >= width - corner) && (y < corner || y >= height - corner);
-            const uint32_t pixel = inCorner ? kMagenta : fill;
-            for (int byte = 0; byte < 3; ++byte) out.push_back(static_cast<uint8_t>(pixel >> (8 * byte)));
+            pixels.push_back(inCorner ? kMagenta : fill);
         }
-        out.resize(start + size_t(rowBytes), 0);
-    }
-    return out;
+    return BmpFile(width, height, 24, pixels);
 }
 
 std::vector<RECT> WindowRegionRects(HWND window)

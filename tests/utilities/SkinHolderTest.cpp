@@ -11,29 +11,6 @@
 
 namespace {
 
-// A 24-bit BMP file, rows given top first as 0xRRGGBB.
-Bytes Bmp24(int width, int height, const std::vector<uint32_t>& topDown)
-{
-    const int rowBytes = (width * 3 + 3) & ~3;
-    Bytes out(54, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    WriteUInt32LE(&out[2], static_cast<uint32_t>(54 + rowBytes * height));
-    WriteUInt32LE(&out[10], 54);
-    WriteUInt32LE(&out[14], 40);
-    WriteUInt32LE(&out[18], static_cast<uint32_t>(width));
-    WriteUInt32LE(&out[22], static_cast<uint32_t>(height));
-    out[26] = 1;
-    out[28] = 24;
-    for (int y = height - 1; y >= 0; --y) {
-        const size_t start = out.size();
-        for (int x = 0; x < width; ++x)
-            for (int byte = 0; byte < 3; ++byte) out.push_back(static_cast<uint8_t>(topDown[size_t(y * width + x)] >> (8 * byte)));
-        out.resize(start + size_t(rowBytes), 0);
-    }
-    return out;
-}
-
 std::vector<RECT> RegionRects(HRGN region)
 {
     const DWORD size = GetRegionData(region, 0, nullptr);
@@ -73,7 +50,7 @@ TEST_F(SkinHolderTest, CacheCountsRequestsAndSweepsRareOnes)
     cache.Sweep();
     cache.Sweep();
     ASSERT_EQ(cache.Count(), 0u);
-    const std::string file = Write("skin.bmp", Bmp24(2, 1, {0x112233, 0x445566}));
+    const std::string file = Write("skin.bmp", BmpFile(2, 1, 24, {0x112233, 0x445566}));
     TBitmap32* first = cache.Fetch(file);
     EXPECT_EQ(first->Pixel(1, 0), 0xFF445566u);
     EXPECT_EQ(cache.RequestCount(0), 0);
@@ -81,7 +58,7 @@ TEST_F(SkinHolderTest, CacheCountsRequestsAndSweepsRareOnes)
     cache.Fetch(file);
     EXPECT_EQ(cache.Fetch(Temp / "SKIN.BMP"), first) << "names compare without case";
     EXPECT_EQ(cache.RequestCount(0), 3);
-    cache.Fetch(Write("once.bmp", Bmp24(1, 1, {0})));
+    cache.Fetch(Write("once.bmp", BmpFile(1, 1, 24, {0})));
     cache.Sweep();
     ASSERT_EQ(cache.Count(), 1u);
     EXPECT_EQ(cache.RequestCount(0), 0);
@@ -96,7 +73,7 @@ TEST_F(SkinHolderTest, HolderWorksLazilyAndNotifiesOnRealChanges)
     skin.SetOnChange([&changes](KGraphic&) { ++changes; });
     EXPECT_TRUE(skin.GetBitmap().Empty());
 
-    const std::string file = Write("holder.bmp", Bmp24(3, 1, {0xFF00FF, 0x00FF00, 0xFF00FF}));
+    const std::string file = Write("holder.bmp", BmpFile(3, 1, 24, {0xFF00FF, 0x00FF00, 0xFF00FF}));
     skin.SetFileName(file);
     skin.SetFileName(file);
     skin.SetFileName("");
