@@ -8,5 +8,5 @@ if(WIN32)
         utilities/FolderTreeTest.cpp
         utilities/ShellLinkTest.cpp
         utilities/SkinHolderTest.cpp
-        utilities/SpecialFolderTest.cpp)
+        utilities/ShellFolderTest.cpp)
 endif()
