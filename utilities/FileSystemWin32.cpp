@@ -4,29 +4,10 @@
 
 #include <algorithm>
 
+#include "utilities/FindHandle.h"
 #include "utilities/SetupError.h"
 
 namespace files {
-
-namespace {
-
-// Closes a FindFirstFileA search when it goes out of scope.
-class TFindHandle {
-public:
-    explicit TFindHandle(HANDLE handle) : Handle(handle) {}
-    ~TFindHandle()
-    {
-        if (Handle != INVALID_HANDLE_VALUE) FindClose(Handle);
-    }
-    TFindHandle(const TFindHandle&) = delete;
-    TFindHandle& operator=(const TFindHandle&) = delete;
-    HANDLE Get() const { return Handle; }
-
-private:
-    HANDLE Handle;
-};
-
-}  // namespace
 
 std::string LastSystemError()
 {

@@ -39,6 +39,7 @@ public:
     TComPtr& operator=(const TComPtr&) = delete;
 
     Interface* operator->() const { return Pointer; }
+    Interface* Get() const { return Pointer; }
     // Where CoCreateInstance and QueryInterface put the new pointer; only while empty.
     void** Receive() { return reinterpret_cast<void**>(&Pointer); }
 

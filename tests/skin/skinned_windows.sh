@@ -5,7 +5,7 @@
 # Usage: skinned_windows.sh PROBE_EXE   (needs DISPLAY, wine, xdotool, ImageMagick)
 set -uo pipefail
 probe=$1
-if [ -z "${DISPLAY:-}" ]; then echo "skipped: no DISPLAY"; exit 0; fi
+if [ -z "${DISPLAY:-}" ]; then echo "skipped: no DISPLAY"; exit 77; fi
 work=$(mktemp -d)
 log=$work/probe.log
 passed=0 failed=0
