@@ -29,6 +29,12 @@ std::string TTempFolder::Text() const
     return (Root / "").string();
 }
 
+std::string TTempFolder::Put(const std::string& name, const Bytes& bytes) const
+{
+    WriteAll(Root / name, bytes);
+    return (Root / name).string();
+}
+
 Bytes ReadAll(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -26,6 +26,8 @@ public:
     // The folder as the code under test takes it: a string with a trailing separator.
     std::string Text() const;
     std::string operator/(const std::string& name) const { return (Root / name).string(); }
+    // Writes a file of these bytes into the folder and returns its path.
+    std::string Put(const std::string& name, const std::vector<uint8_t>& bytes) const;
 
 private:
     std::filesystem::path Root;

@@ -23,11 +23,6 @@ Bytes GifFile(bool transparentSecond)
 
 class PictureTest : public testing::Test {
 protected:
-    std::string Write(const std::string& name, const Bytes& bytes)
-    {
-        WriteAll(Temp.Path() / name, bytes);
-        return Temp / name;
-    }
     TGdiplusSession Gdiplus;
     TTempFolder Temp;
     TBitmap32 Bitmap;
@@ -35,7 +30,7 @@ protected:
 
 TEST_F(PictureTest, TwentyFourBitBitmapBecomesOpaque)
 {
-    LoadPictureFile(Bitmap, Write("skin.bmp", BmpFile(3, 2, 24, {0x112233, 0x445566, 0x778899, 0xFF0000, 0x00FF00, 0x0000FF})));
+    LoadPictureFile(Bitmap, Temp.Put("skin.bmp", BmpFile(3, 2, 24, {0x112233, 0x445566, 0x778899, 0xFF0000, 0x00FF00, 0x0000FF})));
     ASSERT_EQ(Bitmap.Width(), 3);
     ASSERT_EQ(Bitmap.Height(), 2);
     EXPECT_EQ(Bitmap.Pixel(0, 0), 0xFF112233u);
@@ -46,18 +41,18 @@ TEST_F(PictureTest, TwentyFourBitBitmapBecomesOpaque)
 
 TEST_F(PictureTest, ThirtyTwoBitBitmapKeepsItsAlpha)
 {
-    LoadPictureFile(Bitmap, Write("Skin.BMP", BmpFile(2, 1, 32, {0x00123456, 0x80ABCDEF})));
+    LoadPictureFile(Bitmap, Temp.Put("Skin.BMP", BmpFile(2, 1, 32, {0x00123456, 0x80ABCDEF})));
     EXPECT_EQ(Bitmap.Pixel(0, 0), 0x00123456u);
     EXPECT_EQ(Bitmap.Pixel(1, 0), 0x80ABCDEFu);
 }
 
 TEST_F(PictureTest, GifIsDrawnOverZeroedPixelsThenMadeOpaque)
 {
-    LoadPictureFile(Bitmap, Write("button.gif", GifFile(false)));
+    LoadPictureFile(Bitmap, Temp.Put("button.gif", GifFile(false)));
     ASSERT_EQ(Bitmap.Width(), 2);
     EXPECT_EQ(Bitmap.Pixel(0, 0), 0xFFFF0000u);
     EXPECT_EQ(Bitmap.Pixel(1, 0), 0xFF0000FFu);
-    LoadPictureFile(Bitmap, Write("clear.gif", GifFile(true)));
+    LoadPictureFile(Bitmap, Temp.Put("clear.gif", GifFile(true)));
     EXPECT_EQ(Bitmap.Pixel(0, 0), 0xFFFF0000u);
     EXPECT_EQ(Bitmap.Pixel(1, 0), 0xFF000000u) << "transparent comes out black and opaque";
 }
@@ -92,14 +87,14 @@ TEST_F(PictureTest, JpegDecodes)
 TEST_F(PictureTest, UnknownOrBrokenFilesRaise)
 {
     try {
-        LoadPictureFile(Bitmap, Write("skin.png", BmpFile(1, 1, 24, {0})));
+        LoadPictureFile(Bitmap, Temp.Put("skin.png", BmpFile(1, 1, 24, {0})));
         ADD_FAILURE();
     } catch (const ESetupError& error) {
         EXPECT_STREQ(error.what(), "Unknown picture file extension (.png)");
     }
     EXPECT_THROW(LoadPictureFile(Bitmap, Temp / "absent.bmp"), ESetupError);
-    EXPECT_THROW(LoadPictureFile(Bitmap, Write("junk.gif", TextBytes("not a picture"))), ESetupError);
-    EXPECT_THROW(LoadPictureFile(Bitmap, Write("junk.bmp", TextBytes("not a picture"))), ESetupError);
+    EXPECT_THROW(LoadPictureFile(Bitmap, Temp.Put("junk.gif", TextBytes("not a picture"))), ESetupError);
+    EXPECT_THROW(LoadPictureFile(Bitmap, Temp.Put("junk.bmp", TextBytes("not a picture"))), ESetupError);
 }
 
 }  // namespace

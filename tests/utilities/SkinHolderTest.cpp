@@ -23,11 +23,6 @@ std::vector<RECT> RegionRects(HRGN region)
 
 class SkinHolderTest : public testing::Test {
 protected:
-    std::string Write(const std::string& name, const Bytes& bytes)
-    {
-        WriteAll(Temp.Path() / name, bytes);
-        return Temp / name;
-    }
     TGdiplusSession Gdiplus;
     TTempFolder Temp;
 };
@@ -40,7 +35,7 @@ TEST_F(SkinHolderTest, MissingPictureIsTheHundredPixelPlaceholder)
     EXPECT_EQ(AlphaOf(missing->Pixel(0, 0)), 255);
     EXPECT_EQ(missing->Pixel(50, 50) & kColourMask, missing->Pixel(30, 30) & kColourMask) << "the cross";
     EXPECT_NE(missing->Pixel(50, 50), missing->Pixel(10, 50));
-    TBitmap32* broken = KMediaList::Instance().Fetch(Write("broken.gif", TextBytes("no picture")));
+    TBitmap32* broken = KMediaList::Instance().Fetch(Temp.Put("broken.gif", TextBytes("no picture")));
     EXPECT_EQ(broken->Width(), 100);
 }
 
@@ -50,7 +45,7 @@ TEST_F(SkinHolderTest, CacheCountsRequestsAndSweepsRareOnes)
     cache.Sweep();
     cache.Sweep();
     ASSERT_EQ(cache.Count(), 0u);
-    const std::string file = Write("skin.bmp", BmpFile(2, 1, 24, {0x112233, 0x445566}));
+    const std::string file = Temp.Put("skin.bmp", BmpFile(2, 1, 24, {0x112233, 0x445566}));
     TBitmap32* first = cache.Fetch(file);
     EXPECT_EQ(first->Pixel(1, 0), 0xFF445566u);
     EXPECT_EQ(cache.RequestCount(0), 0);
@@ -58,7 +53,7 @@ TEST_F(SkinHolderTest, CacheCountsRequestsAndSweepsRareOnes)
     cache.Fetch(file);
     EXPECT_EQ(cache.Fetch(Temp / "SKIN.BMP"), first) << "names compare without case";
     EXPECT_EQ(cache.RequestCount(0), 3);
-    cache.Fetch(Write("once.bmp", BmpFile(1, 1, 24, {0})));
+    cache.Fetch(Temp.Put("once.bmp", BmpFile(1, 1, 24, {0})));
     cache.Sweep();
     ASSERT_EQ(cache.Count(), 1u);
     EXPECT_EQ(cache.RequestCount(0), 0);
@@ -73,7 +68,7 @@ TEST_F(SkinHolderTest, HolderWorksLazilyAndNotifiesOnRealChanges)
     skin.SetOnChange([&changes](KGraphic&) { ++changes; });
     EXPECT_TRUE(skin.GetBitmap().Empty());
 
-    const std::string file = Write("holder.bmp", BmpFile(3, 1, 24, {0xFF00FF, 0x00FF00, 0xFF00FF}));
+    const std::string file = Temp.Put("holder.bmp", BmpFile(3, 1, 24, {0xFF00FF, 0x00FF00, 0xFF00FF}));
     skin.SetFileName(file);
     skin.SetFileName(file);
     skin.SetFileName("");
