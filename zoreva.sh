@@ -138,6 +138,7 @@ command_bench() {
     start_display
     ensure_wine_prefix
     WINEPREFIX=$WINEPREFIX_DIR wine "$ROOT/build/windows/bin/render_benchmark.exe"
+    WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
 }
 
 case "${1:-}" in
