@@ -18,6 +18,7 @@
 
 #include "skin/Picture.h"
 #include "skin/Skinned.h"
+#include "tests/RegionRects.h"
 #include "utilities/FileSystem.h"
 
 namespace {
@@ -89,15 +90,7 @@ private:
 
 void ReportRegion(HWND window)
 {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    GetWindowRgn(window, region);
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    std::vector<uint8_t> buffer(size);
-    GetRegionData(region, size, reinterpret_cast<RGNDATA*>(buffer.data()));
-    const auto* data = reinterpret_cast<const RGNDATA*>(buffer.data());
-    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-    for (DWORD i = 0; i < data->rdh.nCount; ++i) Report("region " + RectText(rects[i]));
-    DeleteObject(region);
+    for (const RECT& rect : WindowRegionRects(window)) Report("region " + RectText(rect));
 }
 
 void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD)

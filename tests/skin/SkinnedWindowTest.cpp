@@ -4,6 +4,7 @@
 
 #include "skin/Picture.h"
 #include "skin/Skinned.h"
+#include "tests/RegionRects.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -21,22 +22,6 @@ Bytes SkinBmp(int width, int height, int corner, uint32_t fill)
             pixels.push_back(inCorner ? kMagenta : fill);
         }
     return BmpFile(width, height, 24, pixels);
-}
-
-std::vector<RECT> WindowRegionRects(HWND window)
-{
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    std::vector<RECT> rects;
-    if (GetWindowRgn(window, region) != ERROR) {
-        const DWORD size = GetRegionData(region, 0, nullptr);
-        std::vector<uint8_t> buffer(size);
-        GetRegionData(region, size, reinterpret_cast<RGNDATA*>(buffer.data()));
-        const auto* data = reinterpret_cast<const RGNDATA*>(buffer.data());
-        const auto* first = reinterpret_cast<const RECT*>(data->Buffer);
-        rects.assign(first, first + data->rdh.nCount);
-    }
-    DeleteObject(region);
-    return rects;
 }
 
 bool SameRect(const RECT& r, int left, int top, int right, int bottom)

@@ -19,11 +19,21 @@ check() {  # description, then a command that must succeed
 # Runs one packer: "n" or "w", then its arguments; keeps stdout, stderr and the exit code.
 run() {
     local which=$1; shift
-    if [ "$which" = n ]; then "$native" "$@" >"out.$which" 2>"err.$which"; else wine "$windows" "$@" >"out.$which" 2>"err.$which"; fi
+    if [ "$which" = n ]; then
+        "$native" "$@" >"out.$which" 2>"err.$which"
+    else
+        wine "$windows" "$@" >"out.$which" 2>"err.raw"
+    fi
     echo $? >"rc.$which"
+    # Wine's own notices on stderr are not the program's output.
+    [ "$which" = n ] || grep -v -E '^(wine: |[0-9a-f]{4}:(fixme|err|warn):)' err.raw >err.w || true
 }
 
-same_outcome() { cmp -s out.n out.w && cmp -s err.n err.w && cmp -s rc.n rc.w; }
+same_outcome() {
+    cmp -s out.n out.w && cmp -s err.n err.w && cmp -s rc.n rc.w && return 0
+    for part in out err rc; do cmp -s "$part.n" "$part.w" || { echo "differs in $part:"; diff "$part.n" "$part.w" | head -5; }; done
+    return 1
+}
 
 same_run() {  # arguments for both packers
     run n "$@"; run w "$@"

@@ -4,22 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "skin/Picture.h"
+#include "tests/RegionRects.h"
 #include "tests/TestSupport.h"
 #include "utilities/KGraphic.h"
 #include "utilities/KMediaList.h"
 #include "utilities/WindowRegion.h"
 
 namespace {
-
-std::vector<RECT> RegionRects(HRGN region)
-{
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    std::vector<uint8_t> buffer(size);
-    GetRegionData(region, size, reinterpret_cast<RGNDATA*>(buffer.data()));
-    const auto* data = reinterpret_cast<const RGNDATA*>(buffer.data());
-    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-    return std::vector<RECT>(rects, rects + data->rdh.nCount);
-}
 
 class SkinHolderTest : public testing::Test {
 protected:
