@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/Dialog.h"
-#include "utilities/FindHandle.h"
+#include "utilities/Handles.h"
 #include "utilities/SetupError.h"
 
 using namespace folders;

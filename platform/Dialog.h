@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Window.h"
+#include "utilities/Handles.h"
 
 class TControl;
 
@@ -21,27 +22,6 @@ constexpr int kModalOK = 1;
 constexpr int kModalCancel = 2;
 constexpr int kModalYes = 6;
 constexpr int kModalNo = 7;
-
-// Deletes a GDI object (font, brush) with its owner.
-class TGdiObject {
-public:
-    explicit TGdiObject(HGDIOBJ object = nullptr) : Object(object) {}
-    ~TGdiObject()
-    {
-        if (Object) DeleteObject(Object);
-    }
-    TGdiObject(const TGdiObject&) = delete;
-    TGdiObject& operator=(const TGdiObject&) = delete;
-    HGDIOBJ Get() const { return Object; }
-    void Reset(HGDIOBJ object)
-    {
-        if (Object) DeleteObject(Object);
-        Object = object;
-    }
-
-private:
-    HGDIOBJ Object;
-};
 
 class TDialog : public TWindow {
 public:

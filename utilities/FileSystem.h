@@ -45,6 +45,9 @@ std::string CreateUniqueTempFile(const std::string& prefix);
 std::string LastSystemError();
 
 #ifdef _WIN32
+// The system's text for an error code (GetLastError, HRESULT); empty when the
+// system has none.
+std::string SystemErrorText(unsigned long code);
 // ANSI text as UTF-16, for the interfaces that take only wide names.
 std::wstring WideFromAnsi(const std::string& text);
 #endif

@@ -4,20 +4,26 @@
 
 #include <algorithm>
 
-#include "utilities/FindHandle.h"
+#include "utilities/Handles.h"
 #include "utilities/SetupError.h"
 
 namespace files {
 
-std::string LastSystemError()
+std::string SystemErrorText(unsigned long code)
 {
-    const DWORD code = GetLastError();
     char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof text, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                        text, sizeof text, nullptr);
     std::string message(text, length);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
+    return message;
+}
+
+std::string LastSystemError()
+{
+    const DWORD code = GetLastError();
+    const std::string message = SystemErrorText(code);
     return message.empty() ? "System error " + std::to_string(code) : message;
 }
 

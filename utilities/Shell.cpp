@@ -7,46 +7,20 @@
 #include <vector>
 
 #include "utilities/FileSystem.h"
+#include "utilities/Handles.h"
 #include "utilities/SetupError.h"
 
 namespace {
 
-class TTokenHandle {
-public:
-    explicit TTokenHandle(HANDLE handle) : Handle(handle) {}
-    ~TTokenHandle()
-    {
-        if (Handle) CloseHandle(Handle);
-    }
-    TTokenHandle(const TTokenHandle&) = delete;
-    TTokenHandle& operator=(const TTokenHandle&) = delete;
-    HANDLE Get() const { return Handle; }
-
-private:
-    HANDLE Handle;
-};
-
-// S-1-5-32-544, the built-in Administrators group; freed by the destructor.
-class TAdministratorsSid {
-public:
-    TAdministratorsSid()
-    {
-        SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-        if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
-                                      0, 0, 0, &Sid))
-            Sid = nullptr;
-    }
-    ~TAdministratorsSid()
-    {
-        if (Sid) FreeSid(Sid);
-    }
-    TAdministratorsSid(const TAdministratorsSid&) = delete;
-    TAdministratorsSid& operator=(const TAdministratorsSid&) = delete;
-    PSID Get() const { return Sid; }
-
-private:
-    PSID Sid = nullptr;
-};
+// S-1-5-32-544, the built-in Administrators group; not valid when it cannot be made.
+TSidHandle AdministratorsSid()
+{
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    TSidHandle sid;
+    AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                             sid.Receive());
+    return sid;
+}
 
 HANDLE OpenOwnTokenForQuery()
 {
@@ -68,8 +42,8 @@ std::vector<BYTE> TokenGroupsOf(HANDLE token)
 
 bool OwnTokenHoldsAdministratorsGroup()
 {
-    const TTokenHandle token(OpenOwnTokenForQuery());
-    if (!token.Get()) return false;
+    const TKernelHandle token(OpenOwnTokenForQuery());
+    if (!token) return false;
     const std::vector<BYTE> groups = TokenGroupsOf(token.Get());
     if (groups.empty()) return false;
     return HoldsAdministratorsGroup(*reinterpret_cast<const TOKEN_GROUPS*>(groups.data()));
@@ -84,12 +58,7 @@ DWORD PlatformFamily()
 
 std::string ComErrorText(HRESULT result)
 {
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        static_cast<DWORD>(result), 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
+    std::string message = files::SystemErrorText(static_cast<DWORD>(result));
     if (!message.empty()) return message;
     char code[32];
     std::snprintf(code, sizeof code, "OLE error %08lX", static_cast<unsigned long>(result));
@@ -115,8 +84,8 @@ TComApartment::~TComApartment()
 
 bool HoldsAdministratorsGroup(const TOKEN_GROUPS& groups)
 {
-    const TAdministratorsSid administrators;
-    if (!administrators.Get()) return false;
+    const TSidHandle administrators = AdministratorsSid();
+    if (!administrators) return false;
     for (DWORD i = 0; i < groups.GroupCount; ++i)
         if (EqualSid(groups.Groups[i].Sid, administrators.Get())) return true;
     return false;
