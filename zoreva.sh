@@ -8,20 +8,49 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev googletest libgtest-dev libbenchmark-dev
-          mingw-w64 g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64 xvfb xdotool imagemagick)
+          mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+          wine wine32:i386 wine64 xvfb xdotool imagemagick)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
+missing_packages() {
+    local package
+    for package in "${PACKAGES[@]}"; do installed "$package" || echo "$package"; done
+}
+
+# A mirror caught mid-sync fails one index now and then, often one we do not
+# need; apt keeps the old list for it, so a failed index is reported, retried
+# once, and otherwise carried past. Whether the packages install says the rest.
+update_package_lists() {
+    local attempt
+    for attempt in 1 2 3; do
+        as_root apt-get update -qq && return
+        echo "== apt-get update reported failed indexes (attempt $attempt); retrying" >&2
+        sleep 5
+    done
+    echo "== carrying on with the package lists apt has" >&2
+}
+
 install_missing() {
-    local missing=()
-    for package in "${PACKAGES[@]}"; do installed "$package" || missing+=("$package"); done
+    local missing
+    mapfile -t missing < <(missing_packages)
     [ ${#missing[@]} = 0 ] && return
     echo "== installing: ${missing[*]}"
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    update_package_lists
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" || true
+    mapfile -t missing < <(missing_packages)
+    [ ${#missing[@]} = 0 ] && return
+    cat >&2 <<MESSAGE
+zoreva.sh: these packages could not be installed: ${missing[*]}
+  Run 'apt-get update' as root and read what it reports. An index that fails with
+  "File has unexpected size ... Mirror sync in progress?" clears up when the mirror
+  has finished syncing; for i386 packages (wine32:i386) the i386 architecture must
+  be enabled ('dpkg --add-architecture i386'). Then run this command again.
+MESSAGE
+    exit 1
 }
 
 build() {  # preset [extra configure arguments]
@@ -32,13 +61,34 @@ build() {  # preset [extra configure arguments]
 }
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-WINEPREFIX_DIR=$ROOT/build/windows/wineprefix
+
+# The product is 32-bit, and so is the build the Windows tests normally run.
+# Some hosts run no 32-bit code at all (their kernel refuses i386 programs, and
+# with them Wine's 32-bit loader); there the tests run on a 64-bit build of the
+# same sources under 64-bit Wine, whose loader the build puts first on PATH.
+if /usr/lib/wine/wine --version >/dev/null 2>&1 || [ ! -x /usr/lib/wine/wine64 ]; then
+    WINE_PRESET=windows
+else
+    WINE_PRESET=windows64
+    export PATH=$ROOT/build/windows64/winebin:$PATH
+fi
+WINE_BIN=$ROOT/build/$WINE_PRESET/bin
+WINEPREFIX_DIR=$ROOT/build/$WINE_PRESET/wineprefix
+
+announce_wine_build() {
+    [ "$WINE_PRESET" = windows ] && return
+    echo "== this host runs no 32-bit programs: the Windows tests run on the 64-bit build of the same sources"
+}
 
 fresh_wine_prefix() {
     echo "== creating a private Wine prefix"
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX_DIR"
     WINEPREFIX=$WINEPREFIX_DIR wineboot -i >/dev/null 2>&1
+    # A crashing test program ends at once instead of waiting for a click on
+    # Wine's crash dialog.
+    WINEPREFIX=$WINEPREFIX_DIR wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1
     WINEPREFIX=$WINEPREFIX_DIR wineserver -w
 }
 
@@ -48,9 +98,14 @@ XVFB_PID=
 start_display() {
     local n=100
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$ROOT/build/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    if [ ! -e "/tmp/.X11-unix/X$n" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+        echo "zoreva.sh: the X display :$n (Xvfb) did not start; its messages:" >&2
+        cat "$ROOT/build/xvfb.log" >&2
+        exit 1
+    fi
     export DISPLAY=":$n"
     trap stop_display EXIT
 }
@@ -89,10 +144,12 @@ command_test() {
     build fuzz
     run_fuzzer
     build windows -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    announce_wine_build
+    [ "$WINE_PRESET" = windows ] || build "$WINE_PRESET" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
     start_display
     fresh_wine_prefix
     echo "== Windows tests under Wine (display $DISPLAY)"
-    ctest --preset windows
+    ctest --preset "$WINE_PRESET"
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
     stop_display
 }
@@ -104,20 +161,22 @@ command_demo() {
     install_missing
     build native
     build windows
+    announce_wine_build
+    [ "$WINE_PRESET" = windows ] || build "$WINE_PRESET"
     start_display
     ensure_wine_prefix
     local out=$ROOT/build/demo
     export WINEPREFIX=$WINEPREFIX_DIR
     rm -rf "$out" && mkdir -p "$out/skin"
     echo "== building DemoSetup.exe from examples/demo"
-    "$ROOT/build/native/bin/zoreva-pack" build --stub "$ROOT/build/windows/bin/workspace_probe.exe" \
+    "$ROOT/build/native/bin/zoreva-pack" build --stub "$WINE_BIN/workspace_probe.exe" \
         --from "$ROOT/examples/demo" --out "$out/DemoSetup.exe"
-    wine "$ROOT/build/windows/bin/zoreva-pack.exe" list "$(winepath -w "$out/DemoSetup.exe")"
+    wine "$WINE_BIN/zoreva-pack.exe" list "$(winepath -w "$out/DemoSetup.exe")"
     echo "== running DemoSetup.exe: what its workspace held"
     wine "$out/DemoSetup.exe" "$(winepath -w "$out/report.txt")" && cat "$out/report.txt"
     echo "== the demo skin on a shaped window: $out/skin/screenshot.png"
     cp "$ROOT"/examples/demo/Graphics/*.bmp "$out/skin/"
-    wine "$ROOT/build/windows/bin/skinned_window_probe.exe" "$(winepath -w "$out/skin")" &
+    wine "$WINE_BIN/skinned_window_probe.exe" "$(winepath -w "$out/skin")" &
     local probe=$!
     for _ in $(seq 100); do grep -q '^ready' "$out/skin/probe.log" 2>/dev/null && break; sleep 0.1; done
     sleep 1
@@ -131,13 +190,14 @@ command_demo() {
 command_bench() {
     install_missing
     build native
+    [ "$WINE_PRESET" = windows ] || build "$WINE_PRESET"
     build windows
     "$ROOT/build/native/bin/extract_benchmark" "$@"
     "$ROOT/build/native/bin/build_benchmark"
     "$ROOT/build/native/bin/region_benchmark"
     start_display
     ensure_wine_prefix
-    WINEPREFIX=$WINEPREFIX_DIR wine "$ROOT/build/windows/bin/render_benchmark.exe"
+    WINEPREFIX=$WINEPREFIX_DIR wine "$WINE_BIN/render_benchmark.exe"
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
 }
 

@@ -15,6 +15,6 @@ if(WIN32)
         add_test(NAME folders_${script}
                  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/folders/${script}.sh $<TARGET_FILE:folders_probe>)
         set_tests_properties(folders_${script} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180
-            ENVIRONMENT "WINEPREFIX=${ZOREVA_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+            ENVIRONMENT "${ZOREVA_WINE_ENV}")
     endforeach()
 endif()

@@ -13,5 +13,5 @@ if(WIN32)
     add_test(NAME skinned_windows_gui
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/skin/skinned_windows.sh $<TARGET_FILE:skinned_window_probe>)
     set_tests_properties(skinned_windows_gui PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180
-        ENVIRONMENT "WINEPREFIX=${ZOREVA_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+        ENVIRONMENT "${ZOREVA_WINE_ENV}")
 endif()

@@ -16,7 +16,7 @@ if(WIN32)
                  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tools/packer_parity.sh ${ZOREVA_NATIVE_PACK}
                          $<TARGET_FILE:zoreva-pack> $<TARGET_FILE:stub_rich>)
         set_tests_properties(packer_parity PROPERTIES
-            ENVIRONMENT "WINEPREFIX=${ZOREVA_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+            ENVIRONMENT "${ZOREVA_WINE_ENV}")
     endif()
 else()
     zoreva_add_test(zoreva_pack_tests tools/ZorevaPackTest.cpp tools/TestPrograms.cpp)

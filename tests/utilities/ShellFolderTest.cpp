@@ -12,11 +12,14 @@ std::string EnvironmentValue(const char* name)
     return length < sizeof value ? std::string(value, length) : std::string();
 }
 
-// What Wine reports to a 32-bit program in a 64-bit prefix.
-TEST(SpecialFolder, MachineFoldersAreTheThirtyTwoBitOnes)
+// What Wine reports in a 64-bit prefix: a 32-bit program (the setup) gets
+// the (x86) folder; the 64-bit test build, on hosts without 32-bit code, the
+// plain one.
+TEST(SpecialFolder, MachineFoldersAreThoseOfTheProgramsBitness)
 {
-    EXPECT_EQ(GetProgramFilesFolder(nullptr), "C:\\Program Files (x86)");
-    EXPECT_EQ(GetSpecialFolder(nullptr, kFolderProgramFiles), "C:\\Program Files (x86)");
+    const char* programFiles = sizeof(void*) == 4 ? "C:\\Program Files (x86)" : "C:\\Program Files";
+    EXPECT_EQ(GetProgramFilesFolder(nullptr), programFiles);
+    EXPECT_EQ(GetSpecialFolder(nullptr, kFolderProgramFiles), programFiles);
     EXPECT_EQ(GetSpecialFolder(nullptr, kFolderCommonPrograms),
               "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
     EXPECT_EQ(GetSpecialFolder(nullptr, kFolderCommonDesktop), "C:\\users\\Public\\Desktop");
