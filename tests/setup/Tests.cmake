@@ -1,3 +1,8 @@
 # Tests of the setup wizard's parts.
 zoreva_add_test(setup_tests setup/SetupLogBookTest.cpp $<$<BOOL:${WIN32}>:setup/UninstallRegistryTest.cpp>)
 target_link_libraries(setup_tests PRIVATE zoreva_setup)
+if(WIN32)
+    # For the scripts that check the shortcuts a setup made.
+    add_executable(link_reader setup/LinkReaderMain.cpp)
+    target_link_libraries(link_reader PRIVATE zoreva_link_reader)
+endif()

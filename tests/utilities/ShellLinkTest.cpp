@@ -1,70 +1,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
+#include <commctrl.h>
 
+#include "tests/ShellLinkReader.h"
 #include "tests/TestSupport.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 #include "utilities/Shell.h"
 
 namespace {
-
-struct TLinkContents {
-    std::string Target;
-    std::string Arguments;
-    std::string WorkingFolder;
-    std::string Description;
-    int ShowCommand = 0;
-    std::string IconFile;
-    int IconIndex = 0;
-    WORD Hotkey = 0;
-};
-
-std::wstring WideFromAnsi(const std::string& text)
-{
-    wchar_t wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH);
-    return wide;
-}
-
-// Wine's link object forgets the show command when it loads a file, although it
-// saves it; so it is read from the file's ShellLinkHeader (field at 0x3C).
-int ShowCommandInHeader(const std::string& linkFile)
-{
-    constexpr size_t kShowCommandOffset = 0x3C;
-    const Bytes file = ReadAll(linkFile);
-    EXPECT_GE(file.size(), kShowCommandOffset + 4) << linkFile;
-    if (file.size() < kShowCommandOffset + 4) return -1;
-    return file[kShowCommandOffset] | file[kShowCommandOffset + 1] << 8 | file[kShowCommandOffset + 2] << 16 |
-           file[kShowCommandOffset + 3] << 24;
-}
-
-// Reads a shortcut back through the shell's own link object.
-TLinkContents ReadLink(const std::string& linkFile)
-{
-    TComPtr<IShellLinkA> link;
-    EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive()),
-              S_OK);
-    TComPtr<IPersistFile> file;
-    EXPECT_EQ(link->QueryInterface(IID_IPersistFile, file.Receive()), S_OK);
-    EXPECT_EQ(file->Load(WideFromAnsi(linkFile).c_str(), STGM_READ), S_OK) << linkFile;
-
-    TLinkContents contents;
-    char text[INFOTIPSIZE] = {};
-    link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-    contents.Target = text;
-    link->GetArguments(text, INFOTIPSIZE);
-    contents.Arguments = text;
-    link->GetWorkingDirectory(text, MAX_PATH);
-    contents.WorkingFolder = text;
-    link->GetDescription(text, INFOTIPSIZE);
-    contents.Description = text;
-    link->GetIconLocation(text, MAX_PATH, &contents.IconIndex);
-    contents.IconFile = text;
-    link->GetHotkey(&contents.Hotkey);
-    contents.ShowCommand = ShowCommandInHeader(linkFile);
-    return contents;
-}
 
 class ShellLink : public ::testing::Test {
 protected:

@@ -9,4 +9,5 @@ if(WIN32)
         utilities/ShellLinkTest.cpp
         utilities/SkinHolderTest.cpp
         utilities/ShellFolderTest.cpp)
+    target_link_libraries(utilities_tests PRIVATE zoreva_link_reader)
 endif()
