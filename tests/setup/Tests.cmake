@@ -1,5 +1,8 @@
 # Tests of the setup wizard's parts.
-zoreva_add_test(setup_tests setup/SetupLogBookTest.cpp $<$<BOOL:${WIN32}>:setup/UninstallRegistryTest.cpp>)
+zoreva_add_test(setup_tests
+    setup/SetupLogBookTest.cpp
+    setup/SetupFileTest.cpp
+    $<$<BOOL:${WIN32}>:setup/UninstallRegistryTest.cpp>)
 target_link_libraries(setup_tests PRIVATE zoreva_setup)
 if(WIN32)
     # For the scripts that check the shortcuts a setup made.
