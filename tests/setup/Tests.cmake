@@ -2,6 +2,8 @@
 zoreva_add_test(setup_tests
     setup/SetupLogBookTest.cpp
     setup/SetupFileTest.cpp
+    setup/PageTextsTest.cpp
+    setup/PageFlowTest.cpp
     $<$<BOOL:${WIN32}>:setup/UninstallRegistryTest.cpp>)
 target_link_libraries(setup_tests PRIVATE zoreva_setup)
 if(WIN32)
