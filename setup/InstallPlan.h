@@ -1,0 +1,73 @@
+#pragma once
+
+// What the installation run and the finish actions do, worked out from the
+// settings and the folders before anything touches the disk: an ordered list
+// of steps, each with the log line it leaves in the log book, so the executor
+// only performs them and the order of "setup.log" is settled here.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "setup/SetupFile.h"
+#include "setup/SetupLogBook.h"
+
+// The show command every shortcut gets: a normal window.
+constexpr int kShowNormal = 1;
+
+struct TShellLinkSpec {
+    std::string LinkFile, Target, Arguments, WorkingFolder, Description;
+    int ShowCommand = kShowNormal;
+};
+
+enum class TInstallStepKind {
+    RecordFolder,       // only recorded: the uninstaller removes it when empty
+    MakeFolders,        // created with missing parents, not recorded
+    CopyFile,           // folder of the target made if missing, copied with overwrite, recorded
+    MakeProgramFolder,  // a single folder whose parent must exist; recorded only when this run made it
+    MakeLink,           // shortcut written and recorded
+};
+
+struct TInstallStep {
+    TInstallStepKind Kind = TInstallStepKind::RecordFolder;
+    std::string Path;     // the folder, the copy's target or the link file
+    std::string Source;   // CopyFile
+    std::string Message;  // CopyFile: the text above the progress bar
+    int Progress = 0;     // CopyFile: the bar's position while this file is copied
+    TShellLinkSpec Link;  // MakeLink
+};
+
+struct TInstallFolders {
+    std::string Workspace;       // ends in a backslash
+    std::string Destination;     // ends in a backslash only after a pick in the folder chooser
+    std::string ProgramsFolder;  // ends in a backslash; empty when the system gave none
+};
+
+// The copy loop's bar: the same whole step per file, from 0, never reaching 100.
+int CopyProgressPosition(size_t index, size_t count);
+
+// The all-users folder when installing per machine and the system gave one,
+// otherwise the current user's; a backslash appended when missing.
+std::string PerMachineFolder(bool perMachine, const std::string& allUsersFolder, const std::string& currentUserFolder);
+
+// Raises ESetupError when a program folder is asked for but the system gave no
+// Programs folder to put it in.
+std::vector<TInstallStep> InstallPlan(const TSetupSettings& settings, const TInstallFolders& folders);
+
+// The log line a performed step leaves (none for MakeFolders).
+void RecordStep(const TInstallStep& step, TSetupLogBook& book);
+
+struct TProgramStart {
+    std::string File, Parameters;
+};
+
+// The finish actions for the choices made on the Finish page.
+struct TFinishPlan {
+    std::optional<TShellLinkSpec> DesktopLink;  // none when not chosen or no desktop folder is known
+    std::string LogFileName, KeyName, DisplayTitle;
+    std::optional<TProgramStart> ReadMeViewer;
+    // Started with Destination as the current folder, which the program inherits.
+    std::optional<TProgramStart> Program;
+};
+TFinishPlan FinishPlan(const TSetupSettings& settings, const std::string& destination, const std::string& desktopFolder,
+                       bool desktopIcon, bool readMe, bool launchProg);
