@@ -5,6 +5,7 @@ zoreva_add_test(setup_tests
     setup/PageTextsTest.cpp
     setup/PageFlowTest.cpp
     setup/InstallPlanTest.cpp
+    setup/InstallUndoTest.cpp
     $<$<BOOL:${WIN32}>:setup/UninstallRegistryTest.cpp>)
 target_link_libraries(setup_tests PRIVATE zoreva_setup)
 if(WIN32)

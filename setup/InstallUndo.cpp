@@ -1,0 +1,91 @@
+#include "setup/InstallUndo.h"
+
+namespace {
+
+const char kLinkPrefix[] = "LINK=";
+const char kFilePrefix[] = "COPYFILE=";
+const char kFolderPrefix[] = "DIRECTORY=";
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool IsDriveLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The part after "X:\" or after "\\server\share\"; none when the path has neither root.
+bool SplitRoot(const std::string& path, std::string& below)
+{
+    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && IsSeparator(path[2])) {
+        below = path.substr(3);
+        return true;
+    }
+    if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return false;
+    const size_t server = path.find_first_of("\\/", 2);
+    if (server == std::string::npos || server == 2) return false;
+    const size_t share = path.find_first_of("\\/", server + 1);
+    if (share == std::string::npos || share == server + 1) return false;
+    below = path.substr(share + 1);
+    return true;
+}
+
+// Windows drops trailing dots and spaces from a name, so ".. " climbs like "..".
+bool IsDotsAndSpaces(const std::string& component)
+{
+    return component.find_first_not_of(". ") == std::string::npos;
+}
+
+}  // namespace
+
+bool IsRemovablePath(const std::string& path)
+{
+    std::string below;
+    if (!SplitRoot(path, below)) return false;
+    if (below.find(':') != std::string::npos || below.find('\0') != std::string::npos) return false;
+    bool namesSomething = false;
+    std::string component;
+    for (size_t i = 0; i <= below.size(); ++i) {
+        if (i < below.size() && !IsSeparator(below[i])) {
+            component += below[i];
+            continue;
+        }
+        // An empty component is a doubled backslash, which the installation writes after a picked folder.
+        if (!component.empty()) {
+            if (IsDotsAndSpaces(component)) return false;
+            namesSomething = true;
+        }
+        component.clear();
+    }
+    return namesSomething;
+}
+
+TUndoPlan UndoPlan(const std::vector<std::string>& lines)
+{
+    TUndoPlan plan;
+    std::vector<TRemoval> folders;
+    for (const std::string& line : lines) {
+        TRemoval removal;
+        if (StartsWith(line, kLinkPrefix))
+            removal = {TRemovalKind::File, line.substr(sizeof kLinkPrefix - 1)};
+        else if (StartsWith(line, kFilePrefix))
+            removal = {TRemovalKind::File, line.substr(sizeof kFilePrefix - 1)};
+        else if (StartsWith(line, kFolderPrefix))
+            removal = {TRemovalKind::Folder, line.substr(sizeof kFolderPrefix - 1)};
+        else
+            continue;
+        if (!IsRemovablePath(removal.Path))
+            plan.Refused.push_back(line);
+        else
+            (removal.Kind == TRemovalKind::File ? plan.Removals : folders).push_back(removal);
+    }
+    plan.Removals.insert(plan.Removals.end(), folders.begin(), folders.end());
+    return plan;
+}

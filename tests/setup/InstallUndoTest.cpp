@@ -1,0 +1,78 @@
+#include "setup/InstallUndo.h"
+
+#include <gtest/gtest.h>
+
+#include "setup/InstallPlan.h"
+
+namespace {
+
+// A run that stopped after its second copy: its log book, then a few lines no
+// installation writes, as a damaged or forged "setup.log" could hold them.
+TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
+{
+    TSetupSettings settings;
+    settings.AddFiles = {"App.exe", "Graphics\\logo.bmp", "ReadMe.txt"};
+    const std::vector<TInstallStep> plan = InstallPlan(settings, {"C:\\Temp\\QXTemp1\\", "D:\\Apps\\", ""});
+    TSetupLogBook book;
+    for (size_t i = 0; i + 1 < plan.size(); ++i) RecordStep(plan[i], book);
+    book.AddLink("C:\\Users\\me\\Desktop\\App.lnk");
+
+    std::vector<std::string> lines{"SetupLOG", "NAME=App", "KEY=App"};
+    lines.insert(lines.end(), book.Entries().begin(), book.Entries().end());
+    for (const char* unsafe : {"COPYFILE=App.exe", "COPYFILE=C:\\Apps\\..\\Windows\\win.ini", "DIRECTORY=C:\\",
+                               "DIRECTORY=C:\\\\", "LINK=\\\\server\\share", "DIRECTORY=D:\\Apps\\. \\x"})
+        lines.push_back(unsafe);
+    lines.push_back("COPYFILE=\\\\server\\share\\App\\App.exe");
+
+    const TUndoPlan undo = UndoPlan(lines);
+    using K = TRemovalKind;
+    const std::vector<std::pair<K, std::string>> expected{
+        {K::File, "C:\\Users\\me\\Desktop\\App.lnk"},
+        {K::File, "D:\\Apps\\\\Graphics\\logo.bmp"},
+        {K::File, "D:\\Apps\\\\App.exe"},
+        {K::File, "\\\\server\\share\\App\\App.exe"},
+        {K::Folder, "D:\\Apps\\\\Additional"},
+        {K::Folder, "D:\\Apps\\\\Sounds"},
+        {K::Folder, "D:\\Apps\\\\Graphics"},
+        {K::Folder, "D:\\Apps\\"},
+    };
+    ASSERT_EQ(undo.Removals.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(undo.Removals[i].Kind, expected[i].first) << i;
+        EXPECT_EQ(undo.Removals[i].Path, expected[i].second) << i;
+    }
+    EXPECT_EQ(undo.Refused, (std::vector<std::string>{"COPYFILE=App.exe", "COPYFILE=C:\\Apps\\..\\Windows\\win.ini",
+                                                      "DIRECTORY=C:\\", "DIRECTORY=C:\\\\", "LINK=\\\\server\\share",
+                                                      "DIRECTORY=D:\\Apps\\. \\x"}));
+}
+
+TEST(InstallUndo, RemovablePaths)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"C:\\Program Files\\App", true},
+        {"c:/Program Files/App/x.txt", true},
+        {"C:\\App\\\\Graphics", true},
+        {"C:\\App\\", true},
+        {"\\\\server\\share\\App", true},
+        {"C:\\App\\..\\..", false},
+        {"C:\\App\\...", false},
+        {"C:\\App\\.. \\x", false},
+        {"C:\\.\\App", false},
+        {"C:\\", false},
+        {"C:\\\\\\", false},
+        {"C:", false},
+        {"C:App", false},
+        {"\\App", false},
+        {"App\\x", false},
+        {"", false},
+        {"\\\\server\\share\\", false},
+        {"\\\\server\\share", false},
+        {"\\\\server", false},
+        {"\\\\\\share\\x", false},
+        {"C:\\App\\x.txt:stream", false},
+        {"C:\\App\\C:\\x", false},
+    };
+    for (const auto& [path, removable] : cases) EXPECT_EQ(IsRemovablePath(path), removable) << path;
+}
+
+}  // namespace
