@@ -1,5 +1,7 @@
 #include "setup/InstallUndo.h"
 
+#include <algorithm>
+
 namespace {
 
 const char kLinkPrefix[] = "LINK=";
@@ -41,6 +43,41 @@ bool SplitRoot(const std::string& path, std::string& below)
 bool IsDotsAndSpaces(const std::string& component)
 {
     return component.find_first_not_of(". ") == std::string::npos;
+}
+
+std::string ParentOf(const std::string& path)
+{
+    const size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+bool IsStrictlyBelow(const std::string& path, std::string folder)
+{
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
+    return path.size() > folder.size() && StartsWith(path, folder);
+}
+
+// The copy loop makes the folders of deeper entries without recording them;
+// they are found again from the files below a recorded folder, deepest first,
+// or the recorded folders above them would never be empty.
+bool Names(const std::vector<TRemoval>& folders, const std::string& path)
+{
+    return std::any_of(folders.begin(), folders.end(), [&path](const TRemoval& folder) { return folder.Path == path; });
+}
+
+std::vector<TRemoval> UnrecordedFolders(const std::vector<TRemoval>& files, const std::vector<TRemoval>& recorded)
+{
+    const auto belowRecorded = [&recorded](const std::string& path) {
+        return std::any_of(recorded.begin(), recorded.end(),
+                           [&path](const TRemoval& folder) { return IsStrictlyBelow(path, folder.Path); });
+    };
+    std::vector<TRemoval> found;
+    for (const TRemoval& file : files)
+        for (std::string folder = ParentOf(file.Path); belowRecorded(folder); folder = ParentOf(folder))
+            if (!Names(found, folder) && !Names(recorded, folder)) found.push_back({TRemovalKind::Folder, folder});
+    std::stable_sort(found.begin(), found.end(),
+                     [](const TRemoval& a, const TRemoval& b) { return a.Path.size() > b.Path.size(); });
+    return found;
 }
 
 }  // namespace
@@ -86,6 +123,8 @@ TUndoPlan UndoPlan(const std::vector<std::string>& lines)
         else
             (removal.Kind == TRemovalKind::File ? plan.Removals : folders).push_back(removal);
     }
+    const std::vector<TRemoval> unrecorded = UnrecordedFolders(plan.Removals, folders);
+    plan.Removals.insert(plan.Removals.end(), unrecorded.begin(), unrecorded.end());
     plan.Removals.insert(plan.Removals.end(), folders.begin(), folders.end());
     return plan;
 }

@@ -15,8 +15,10 @@ struct TRemoval {
 };
 
 struct TUndoPlan {
-    // Shortcuts and files first, newest first; then folders, newest (innermost)
-    // first, each to be removed only when empty, so nothing the user put there is lost.
+    // Shortcuts and files first, newest first; then the unrecorded folders
+    // below recorded ones that held those files, deepest first; then the
+    // recorded folders, newest (innermost) first. A folder is removed only
+    // when empty, so nothing the user put there is lost.
     std::vector<TRemoval> Removals;
     // Entries whose path could name something that was never installed: not
     // absolute, climbing with "." or "..", or a drive or share root.

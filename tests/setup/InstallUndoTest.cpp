@@ -6,12 +6,12 @@
 
 namespace {
 
-// A run that stopped after its second copy: its log book, then a few lines no
+// A run that stopped after its third copy: its log book, then a few lines no
 // installation writes, as a damaged or forged "setup.log" could hold them.
 TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
 {
     TSetupSettings settings;
-    settings.AddFiles = {"App.exe", "Graphics\\logo.bmp", "ReadMe.txt"};
+    settings.AddFiles = {"App.exe", "Additional\\Docs\\Old\\a.txt", "Additional\\Docs\\b.txt", "ReadMe.txt"};
     const std::vector<TInstallStep> plan = InstallPlan(settings, {"C:\\Temp\\QXTemp1\\", "D:\\Apps\\", ""});
     TSetupLogBook book;
     for (size_t i = 0; i + 1 < plan.size(); ++i) RecordStep(plan[i], book);
@@ -28,9 +28,12 @@ TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
     using K = TRemovalKind;
     const std::vector<std::pair<K, std::string>> expected{
         {K::File, "C:\\Users\\me\\Desktop\\App.lnk"},
-        {K::File, "D:\\Apps\\\\Graphics\\logo.bmp"},
+        {K::File, "D:\\Apps\\\\Additional\\Docs\\b.txt"},
+        {K::File, "D:\\Apps\\\\Additional\\Docs\\Old\\a.txt"},
         {K::File, "D:\\Apps\\\\App.exe"},
         {K::File, "\\\\server\\share\\App\\App.exe"},
+        {K::Folder, "D:\\Apps\\\\Additional\\Docs\\Old"},
+        {K::Folder, "D:\\Apps\\\\Additional\\Docs"},
         {K::Folder, "D:\\Apps\\\\Additional"},
         {K::Folder, "D:\\Apps\\\\Sounds"},
         {K::Folder, "D:\\Apps\\\\Graphics"},
