@@ -69,7 +69,7 @@ std::vector<TInstallStep> InstallPlan(const TSetupSettings& settings, const TIns
     for (const char* sub : kDestinationSubfolders) plan.push_back(FolderStep(TInstallStepKind::RecordFolder, d + sub));
     const std::vector<std::string>& entries = settings.AddFiles;
     for (size_t k = 0; k < entries.size(); ++k) {
-        TInstallStep copy = FolderStep(TInstallStepKind::CopyFile, d + "\\" + entries[k]);
+        TInstallStep copy = FolderStep(TInstallStepKind::InstallFile, d + "\\" + entries[k]);
         copy.Source = folders.Workspace + entries[k];
         copy.Message = "copying " + entries[k];
         copy.Progress = CopyProgressPosition(k, entries.size());
@@ -84,7 +84,7 @@ void RecordStep(const TInstallStep& step, TSetupLogBook& book)
     switch (step.Kind) {
     case TInstallStepKind::RecordFolder:
     case TInstallStepKind::MakeProgramFolder: book.AddDirectory(step.Path); break;
-    case TInstallStepKind::CopyFile: book.AddCopiedFile(step.Path); break;
+    case TInstallStepKind::InstallFile: book.AddCopiedFile(step.Path); break;
     case TInstallStepKind::MakeLink: book.AddLink(step.Path); break;
     case TInstallStepKind::MakeFolders: break;
     }

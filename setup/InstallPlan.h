@@ -23,7 +23,7 @@ struct TShellLinkSpec {
 enum class TInstallStepKind {
     RecordFolder,       // only recorded: the uninstaller removes it when empty
     MakeFolders,        // created with missing parents, not recorded
-    CopyFile,           // folder of the target made if missing, copied with overwrite, recorded
+    InstallFile,        // folder of the target made if missing, copied with overwrite, recorded
     MakeProgramFolder,  // a single folder whose parent must exist; recorded only when this run made it
     MakeLink,           // shortcut written and recorded
 };
@@ -31,9 +31,9 @@ enum class TInstallStepKind {
 struct TInstallStep {
     TInstallStepKind Kind = TInstallStepKind::RecordFolder;
     std::string Path;     // the folder, the copy's target or the link file
-    std::string Source;   // CopyFile
-    std::string Message;  // CopyFile: the text above the progress bar
-    int Progress = 0;     // CopyFile: the bar's position while this file is copied
+    std::string Source;   // InstallFile
+    std::string Message;  // InstallFile: the text above the progress bar
+    int Progress = 0;     // InstallFile: the bar's position while this file is copied
     TShellLinkSpec Link;  // MakeLink
 };
 

@@ -1,0 +1,168 @@
+// The installation run with the real file system and shell links, in private
+// temporary folders standing in for Program Files and the Start menu.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "setup/InstallRun.h"
+#include "tests/TestSupport.h"
+#include "utilities/FileSystem.h"
+#include "utilities/SetupError.h"
+#include "utilities/Shell.h"
+
+namespace {
+
+struct TCopySeen {
+    std::string Message;
+    int Progress;
+    bool operator==(const TCopySeen& other) const { return Message == other.Message && Progress == other.Progress; }
+};
+
+// A workspace with the demo's files and empty Programs folder, both in a private folder.
+class InstallRun : public ::testing::Test {
+protected:
+    InstallRun()
+    {
+        files::ForceDirectories(Workspace + "Graphics");
+        files::ForceDirectories(Workspace + "Additional\\Docs");
+        files::ForceDirectories(Programs);
+        WriteAll(Workspace + "App.exe", TextBytes("program"));
+        WriteAll(Workspace + "Graphics\\logo.bmp", TextBytes("picture"));
+        WriteAll(Workspace + "Additional\\Docs\\Guide.txt", TextBytes("guide"));
+        SetFileAttributesA((Workspace + "Additional\\Docs\\Guide.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        WriteAll(Workspace + "ReadMe.txt", TextBytes("read me"));
+        Settings.AddFiles = {"App.exe", "Graphics\\logo.bmp", "Additional\\Docs\\Guide.txt", "ReadMe.txt"};
+        Settings.TargetFile = "App.exe";
+        Settings.Folder = "Zoreva";
+        Settings.ReadMe = "ReadMe.txt";
+        Settings.Title = "Zoreva Demo";
+    }
+
+    bool Run(TSetupLogBook& book)
+    {
+        const TInstallObserver observer{
+            [this](const TInstallStep& step) { Copies.push_back({step.Message, step.Progress}); },
+            [this](const std::string& message) {
+                Failures.push_back(message);
+                return OnFailure ? OnFailure(message) : TCopyFailureAnswer::Cancel;
+            }};
+        return PerformInstallPlan(InstallPlan(Settings, {Workspace, Destination, Programs}), book, observer);
+    }
+
+    TComApartment Com;
+    TTempFolder Temp;
+    const std::string Workspace = Temp.Text() + "QXTemp1\\";
+    const std::string Destination = Temp.Text() + "Program Files\\Zoreva Demo";
+    const std::string Programs = Temp.Text() + "Start Menu\\Programs\\";
+    TSetupSettings Settings;
+    std::vector<TCopySeen> Copies;
+    std::vector<std::string> Failures;
+    std::function<TCopyFailureAnswer(const std::string&)> OnFailure;
+};
+
+TEST_F(InstallRun, InstallsRecordsAgainOverAnInstallAndUndoesIt)
+{
+    TSetupLogBook first;
+    ASSERT_TRUE(Run(first));
+    const std::string d = Destination, f = Programs + "Zoreva";
+    EXPECT_EQ(first.Entries(), (std::vector<std::string>{
+                                   "LINK=" + f + "\\ReadMe.txt.lnk",
+                                   "LINK=" + f + "\\Uninstall.lnk",
+                                   "LINK=" + f + "\\Zoreva Demo.lnk",
+                                   "DIRECTORY=" + f,
+                                   "COPYFILE=" + d + "\\ReadMe.txt",
+                                   "COPYFILE=" + d + "\\Additional\\Docs\\Guide.txt",
+                                   "COPYFILE=" + d + "\\Graphics\\logo.bmp",
+                                   "COPYFILE=" + d + "\\App.exe",
+                                   "DIRECTORY=" + d + "\\Additional",
+                                   "DIRECTORY=" + d + "\\Sounds",
+                                   "DIRECTORY=" + d + "\\Graphics",
+                                   "DIRECTORY=" + d,
+                               }));
+    EXPECT_EQ(Copies, (std::vector<TCopySeen>{{"copying App.exe", 0},
+                                              {"copying Graphics\\logo.bmp", 25},
+                                              {"copying Additional\\Docs\\Guide.txt", 50},
+                                              {"copying ReadMe.txt", 75}}));
+    EXPECT_TRUE(Failures.empty());
+    EXPECT_EQ(ReadAll(d + "\\App.exe"), TextBytes("program"));
+    EXPECT_EQ(ReadAll(d + "\\Additional\\Docs\\Guide.txt"), TextBytes("guide"));
+    EXPECT_TRUE(files::DirectoryExists(d + "\\Sounds"));
+    for (const char* link : {"\\Zoreva Demo.lnk", "\\Uninstall.lnk", "\\ReadMe.txt.lnk"})
+        EXPECT_TRUE(files::FileExists(f + link)) << link;
+
+    // Over an existing installation: files are replaced, the program folder is not the run's own.
+    WriteAll(Workspace + "App.exe", TextBytes("program 2"));
+    TSetupLogBook second;
+    ASSERT_TRUE(Run(second));
+    EXPECT_EQ(ReadAll(d + "\\App.exe"), TextBytes("program 2"));
+    EXPECT_EQ(second.Entries().size(), first.Entries().size() - 1);
+    EXPECT_EQ(std::count(second.Entries().begin(), second.Entries().end(), "DIRECTORY=" + f), 0);
+
+    PerformUndo(first.Entries());
+    EXPECT_FALSE(files::DirectoryExists(d));
+    EXPECT_FALSE(files::DirectoryExists(f));
+    EXPECT_TRUE(files::DirectoryExists(Programs));
+    EXPECT_TRUE(files::FileExists(Workspace + "Additional\\Docs\\Guide.txt"));
+}
+
+TEST_F(InstallRun, FailedCopyIsRetriedOrStopsTheRunAndIsUndone)
+{
+    Settings.AddFiles = {"App.exe", "Missing.txt", "ReadMe.txt", "Gone.txt", "Graphics\\logo.bmp"};
+    OnFailure = [this](const std::string&) {
+        if (Failures.size() > 1) return TCopyFailureAnswer::Cancel;
+        WriteAll(Workspace + "Missing.txt", TextBytes("found"));
+        return TCopyFailureAnswer::Retry;
+    };
+    TSetupLogBook book;
+    EXPECT_FALSE(Run(book));
+
+    const std::string d = Destination;
+    ASSERT_EQ(Failures.size(), 2u);
+    const std::string named = "Could not copy \"" + d + "\\Missing.txt\".\r\n";
+    EXPECT_EQ(Failures[0].substr(0, named.size()), named);
+    EXPECT_GT(Failures[0].size(), named.size()) << "the system's reason is missing";
+    const std::string gone = "Could not copy \"" + d + "\\Gone.txt\".\r\n";
+    EXPECT_EQ(Failures[1].substr(0, gone.size()), gone);
+    EXPECT_EQ(book.Entries(), (std::vector<std::string>{
+                                  "COPYFILE=" + d + "\\ReadMe.txt",
+                                  "COPYFILE=" + d + "\\Missing.txt",
+                                  "COPYFILE=" + d + "\\App.exe",
+                                  "DIRECTORY=" + d + "\\Additional",
+                                  "DIRECTORY=" + d + "\\Sounds",
+                                  "DIRECTORY=" + d + "\\Graphics",
+                                  "DIRECTORY=" + d,
+                              }));
+    EXPECT_EQ(ReadAll(d + "\\Missing.txt"), TextBytes("found"));
+    EXPECT_FALSE(files::FileExists(d + "\\Graphics\\logo.bmp"));
+    EXPECT_FALSE(files::DirectoryExists(Programs + "Zoreva"));
+
+    // A file the user put into the destination keeps its folder.
+    WriteAll(d + "\\Graphics\\mine.txt", TextBytes("mine"));
+    PerformUndo(book.Entries());
+    EXPECT_FALSE(files::FileExists(d + "\\App.exe"));
+    EXPECT_FALSE(files::FileExists(d + "\\Missing.txt"));
+    EXPECT_FALSE(files::DirectoryExists(d + "\\Sounds"));
+    EXPECT_EQ(ReadAll(d + "\\Graphics\\mine.txt"), TextBytes("mine"));
+}
+
+TEST_F(InstallRun, ProgramFolderThatCannotBeMadeStopsTheRunBeforeTheShortcuts)
+{
+    Settings.Folder = "No Such Group\\Zoreva";
+    TSetupLogBook book;
+    try {
+        Run(book);
+        ADD_FAILURE() << "no error";
+    } catch (const ESetupError& error) {
+        const std::string named = "Cannot create the program folder \"" + Programs + "No Such Group\\Zoreva\".\r\n";
+        EXPECT_EQ(std::string(error.what()).substr(0, named.size()), named);
+        EXPECT_GT(std::string(error.what()).size(), named.size());
+    }
+    EXPECT_EQ(book.Entries().front(), "COPYFILE=" + Destination + "\\ReadMe.txt");
+    EXPECT_FALSE(files::DirectoryExists(Programs + "No Such Group"));
+}
+
+}  // namespace
