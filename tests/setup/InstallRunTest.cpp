@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "setup/InstallRun.h"
+#include "tests/ShellLinkReader.h"
 #include "tests/TestSupport.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
@@ -91,8 +92,22 @@ TEST_F(InstallRun, InstallsRecordsAgainOverAnInstallAndUndoesIt)
     EXPECT_EQ(ReadAll(d + "\\App.exe"), TextBytes("program"));
     EXPECT_EQ(ReadAll(d + "\\Additional\\Docs\\Guide.txt"), TextBytes("guide"));
     EXPECT_TRUE(files::DirectoryExists(d + "\\Sounds"));
-    for (const char* link : {"\\Zoreva Demo.lnk", "\\Uninstall.lnk", "\\ReadMe.txt.lnk"})
-        EXPECT_TRUE(files::FileExists(f + link)) << link;
+    const struct {
+        std::string link, target, arguments, workingFolder, description;
+    } links[] = {
+        {"\\Zoreva Demo.lnk", d + "\\App.exe", "", d, "Zoreva Demo"},
+        {"\\Uninstall.lnk", d + "\\uninstall.exe", "", d, "Uninstall Zoreva Demo"},
+        {"\\ReadMe.txt.lnk", "\\notepad.exe", "\"" + d + "\\ReadMe.txt\"", "", "ReadMe.txt"},
+    };
+    for (const auto& l : links) {
+        SCOPED_TRACE(l.link);
+        const TLinkContents link = ReadLink(f + l.link);
+        // The shell stores the viewer as found on the search path.
+        EXPECT_EQ(link.Target.substr(link.Target.size() - std::min(link.Target.size(), l.target.size())), l.target);
+        EXPECT_EQ(link.Arguments, l.arguments);
+        EXPECT_EQ(link.WorkingFolder, l.workingFolder);
+        EXPECT_EQ(link.Description, l.description);
+    }
 
     // Over an existing installation: files are replaced, the program folder is not the run's own.
     WriteAll(Workspace + "App.exe", TextBytes("program 2"));
