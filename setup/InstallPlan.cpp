@@ -19,7 +19,7 @@ TInstallStep FolderStep(TInstallStepKind kind, const std::string& path)
     return step;
 }
 
-TInstallStep LinkStep(const TShellLinkSpec& link)
+TInstallStep LinkStep(const TShortcut& link)
 {
     TInstallStep step = FolderStep(TInstallStepKind::MakeLink, link.LinkFile);
     step.Link = link;
@@ -97,7 +97,7 @@ TFinishPlan FinishPlan(const TSetupSettings& settings, const std::string& destin
     TFinishPlan plan;
     // Without a desktop folder the link would land in whatever the current folder is.
     if (desktopIcon && !desktopFolder.empty())
-        plan.DesktopLink = TShellLinkSpec{folders::AddBackslash(desktopFolder) + settings.Title + kLinkExtension,
+        plan.DesktopLink = TShortcut{folders::AddBackslash(desktopFolder) + settings.Title + kLinkExtension,
                                           d + "\\" + settings.TargetFile, "", d, settings.Title};
     plan.LogFileName = d + "\\setup.log";
     plan.KeyName = settings.Title;

@@ -15,7 +15,7 @@
 // The show command every shortcut gets: a normal window.
 constexpr int kShowNormal = 1;
 
-struct TShellLinkSpec {
+struct TShortcut {
     std::string LinkFile, Target, Arguments, WorkingFolder, Description;
     int ShowCommand = kShowNormal;
 };
@@ -34,7 +34,7 @@ struct TInstallStep {
     std::string Source;   // InstallFile
     std::string Message;  // InstallFile: the text above the progress bar
     int Progress = 0;     // InstallFile: the bar's position while this file is copied
-    TShellLinkSpec Link;  // MakeLink
+    TShortcut Link;  // MakeLink
 };
 
 struct TInstallFolders {
@@ -63,7 +63,7 @@ struct TProgramStart {
 
 // The finish actions for the choices made on the Finish page.
 struct TFinishPlan {
-    std::optional<TShellLinkSpec> DesktopLink;  // none when not chosen or no desktop folder is known
+    std::optional<TShortcut> DesktopLink;  // none when not chosen or no desktop folder is known
     std::string LogFileName, KeyName, DisplayTitle;
     std::optional<TProgramStart> ReadMeViewer;
     // Started with Destination as the current folder, which the program inherits.

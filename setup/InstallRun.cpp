@@ -43,7 +43,7 @@ bool MakeProgramFolder(const std::string& folder)
     return true;
 }
 
-void MakeLink(const TShellLinkSpec& link)
+void MakeLink(const TShortcut& link)
 {
     CreateShellLink(link.LinkFile, link.Target, link.Arguments, link.WorkingFolder, link.Description, false, "", 0,
                     false, 0, link.ShowCommand);

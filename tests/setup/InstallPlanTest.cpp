@@ -102,7 +102,7 @@ TEST(InstallPlan, EveryStepOfAFullInstall)
         {"notepad.exe", "\"C:\\Program Files\\Zoreva Demo\\Docs\\Read Me.txt\"", "", "Read Me.txt"},
     };
     for (size_t i = 0; i < std::size(links); ++i) {
-        const TShellLinkSpec& link = plan[12 + i].Link;
+        const TShortcut& link = plan[12 + i].Link;
         SCOPED_TRACE(link.LinkFile);
         EXPECT_EQ(link.LinkFile, plan[12 + i].Path);
         EXPECT_EQ(link.Target, links[i].target);
