@@ -385,8 +385,12 @@ void TContainer::CreateContainer(TControlHost& host, const char* className, DWOR
 {
     CreateControl(host, className, style | WS_CLIPCHILDREN, bounds, text, WS_EX_CONTROLPARENT);
     AttachHost(Handle(), host.Scale(kDesignDpi), &host);
+    // The window underneath does not paint below its children: the container fills its background itself.
     Hook.Install(Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        return HostMessage(message, wParam, lParam, result) || ContainerMessage(message, wParam, lParam, result);
+        if (message != WM_ERASEBKGND) return HostMessage(message, wParam, lParam, result);
+        FillBackground(reinterpret_cast<HDC>(wParam));
+        result = 1;
+        return true;
     });
 }
 
@@ -394,11 +398,6 @@ void TContainer::ApplyFont()
 {
     TControl::ApplyFont();
     for (TControl* child : Children()) child->HostFontChanged();
-}
-
-bool TContainer::ContainerMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)
-{
-    return false;
 }
 
 void TPanel::Create(TControlHost& host, const RECT& bounds)
@@ -414,14 +413,6 @@ void TPanel::Create(TControlHost& host, const RECT& bounds)
     }();
     if (!registered) throw ESetupError("Cannot register window class " + std::string(kPanelClass));
     CreateContainer(host, kPanelClass, 0, bounds, "");
-}
-
-bool TPanel::ContainerMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result)
-{
-    if (message != WM_ERASEBKGND) return false;
-    FillBackground(reinterpret_cast<HDC>(wParam));
-    result = 1;
-    return true;
 }
 
 void TGroupBox::Create(TControlHost& host, const RECT& bounds, const std::string& caption)

@@ -193,8 +193,6 @@ protected:
     void CreateContainer(TControlHost& host, const char* className, DWORD style, const RECT& bounds,
                          const std::string& text);
     void ApplyFont() override;
-    // Messages the host does not answer; true when answered.
-    virtual bool ContainerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
     TWindowHook Hook;
@@ -204,12 +202,9 @@ private:
 class TPanel : public TContainer {
 public:
     void Create(TControlHost& host, const RECT& bounds);
-
-protected:
-    bool ContainerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
-// A framed group with a caption.
+// A framed group with a caption, on its host's colour.
 class TGroupBox : public TContainer {
 public:
     void Create(TControlHost& host, const RECT& bounds, const std::string& caption);

@@ -111,7 +111,8 @@ void TWindow::Invalidate()
 
 void ShowError(const std::string& message)
 {
-    MessageBoxA(nullptr, message.c_str(), nullptr, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    // Owned by the window the user works in, so that it cannot fall behind it.
+    MessageBoxA(GetActiveWindow(), message.c_str(), nullptr, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 namespace {
