@@ -73,7 +73,6 @@ public:
     // Its own font from now on; otherwise the host's.
     void SetFont(const TFontSpec& spec);
     const TFont& Font() const;
-    bool HasOwnFont() const { return OwnFont.has_value(); }
     // The host's font changed: a control without a font of its own follows it.
     void HostFontChanged();
 
@@ -94,7 +93,6 @@ protected:
     void CreateControl(TControlHost& host, const char* className, DWORD style, const RECT& bounds,
                        const std::string& text, DWORD exStyle = 0);
     void DestroyControl();
-    TControlHost* Parent() const { return Owner; }
     // Sends the font to the window; a host passes it on to its children as well.
     virtual void ApplyFont();
 

@@ -98,20 +98,21 @@ TEST(Layout, AlignedChildrenClaimStripsAndAnchoredChildrenFollowTheirSides)
 TEST(Layout, WizardPagesNestInsideTheResizedTextPanel)
 {
     const TSize mainPanelDesign{393, 305}, mainPanel{420, 330};
-    const TRect textBox = ArrangeChildren(mainPanel, 0, {Placed(Box(12, 14, 369, 275), mainPanelDesign, kAnchorAll)})[0];
+    const TRect textBox =
+        ArrangeChildren(mainPanel, 0, {Placed(Box(12, 14, 369, 275), mainPanelDesign, kAnchorAll)})[0];
     EXPECT_EQ(textBox, (TRect{12, 14, 408, 314}));  // margins of 12, 14, 12 and 16 kept
     const TSize page{textBox.Width(), textBox.Height()};
 
     // The six page panels fill the text box, the hidden ones as well.
-    const auto pages = ArrangeChildren(page, 0,
-                                       {Aligned(TAlign::alClient, 369, 275), Aligned(TAlign::alClient, 369, 275)});
+    const auto pages =
+        ArrangeChildren(page, 0, {Aligned(TAlign::alClient, 369, 275), Aligned(TAlign::alClient, 369, 275)});
     EXPECT_EQ(pages, (std::vector<TRect>{TRect{0, 0, 396, 300}, TRect{0, 0, 396, 300}}));
 
     // Licence: heading, spacer, sub-heading, the memo's panel, the check box strip.
-    EXPECT_EQ(ArrangeChildren(page, 0,
-                              {Aligned(TAlign::alTop, 369, 24), Aligned(TAlign::alTop, 369, 13),
-                               Aligned(TAlign::alTop, 369, 26), Aligned(TAlign::alClient, 369, 100),
-                               Aligned(TAlign::alBottom, 369, 40)}),
+    EXPECT_EQ(ArrangeChildren(
+                  page, 0,
+                  {Aligned(TAlign::alTop, 369, 24), Aligned(TAlign::alTop, 369, 13), Aligned(TAlign::alTop, 369, 26),
+                   Aligned(TAlign::alClient, 369, 100), Aligned(TAlign::alBottom, 369, 40)}),
               (std::vector<TRect>{TRect{0, 0, 396, 24}, TRect{0, 24, 396, 37}, TRect{0, 37, 396, 63},
                                   TRect{0, 63, 396, 260}, TRect{0, 260, 396, 300}}));
     // The memo inside its panel: 12 pixels at the left, top and right, 3 at the bottom.
@@ -119,10 +120,12 @@ TEST(Layout, WizardPagesNestInsideTheResizedTextPanel)
               (TRect{12, 12, 384, 194}));
 
     // Destination: the group at the bottom; in it the path label stays, the button keeps to the right.
-    const TRect group = ArrangeChildren(page, 0, {Aligned(TAlign::alTop, 369, 24), Aligned(TAlign::alBottom, 369, 50)})[1];
+    const TRect group =
+        ArrangeChildren(page, 0, {Aligned(TAlign::alTop, 369, 24), Aligned(TAlign::alBottom, 369, 50)})[1];
     EXPECT_EQ(group, (TRect{0, 250, 396, 300}));
-    EXPECT_EQ(ArrangeChildren({group.Width(), group.Height()}, 0,
-                              {Placed(Box(12, 17, 261, 27), {369, 50}), Placed(Box(285, 17, 75, 25), {369, 50}, kAnchorTopRight)}),
+    EXPECT_EQ(ArrangeChildren(
+                  {group.Width(), group.Height()}, 0,
+                  {Placed(Box(12, 17, 261, 27), {369, 50}), Placed(Box(285, 17, 75, 25), {369, 50}, kAnchorTopRight)}),
               (std::vector<TRect>{Box(12, 17, 261, 27), Box(312, 17, 75, 25)}));
 
     // Finish without a ReadMe: the launch strip moves up under the desktop strip.

@@ -218,7 +218,9 @@ private:
         Check.OnClick = [this] { Say("event check " + std::to_string(Check.Checked())); };
         Edit.OnChange = [this] { Say("event edit " + Edit.Text()); };
         Go.OnClick = [] { Say("event go"); };
-        List.OnClick = [this] { Say("event list " + std::to_string(List.ItemIndex()) + " " + List.Items()[List.ItemIndex()]); };
+        List.OnClick = [this] {
+            Say("event list " + std::to_string(List.ItemIndex()) + " " + List.Items()[List.ItemIndex()]);
+        };
         Fail.OnClick = [] { throw ESetupError("Probe failure in a panel"); };
     }
 
@@ -236,10 +238,20 @@ private:
 
     std::map<std::string, const TControl*> Named() const
     {
-        return {{"textbox", &TextBox}, {"page", &Page},    {"head", &Head},     {"spacer", &Spacer},
-                {"checkstrip", &CheckStrip}, {"check", &Check}, {"fail", &Fail},   {"progress", &Progress},
-                {"group", &Group},     {"edit", &Edit},    {"go", &Go},         {"list", &List},
-                {"memo", &Memo},       {"dialog", &DialogButton}};
+        return {{"textbox", &TextBox},
+                {"page", &Page},
+                {"head", &Head},
+                {"spacer", &Spacer},
+                {"checkstrip", &CheckStrip},
+                {"check", &Check},
+                {"fail", &Fail},
+                {"progress", &Progress},
+                {"group", &Group},
+                {"edit", &Edit},
+                {"go", &Go},
+                {"list", &List},
+                {"memo", &Memo},
+                {"dialog", &DialogButton}};
     }
 
     THostWindow<TZupForm> Form;

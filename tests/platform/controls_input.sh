@@ -110,7 +110,8 @@ click check && expect "click checks the box" "event check 1"
 xdotool key --clearmodifiers space && expect "Space clears the box" "event check 0"
 xdotool key --clearmodifiers Tab Tab && xdotool type --delay 50 abc && expect "Tab reaches the edit" "event edit abc"
 xdotool key --clearmodifiers Return && expect "Enter presses the default button" "event go"
-xdotool key --clearmodifiers --delay 100 Tab Tab Tab Tab Tab space && expect "Tab goes round to the check box" "event check 1"
+xdotool key --clearmodifiers --delay 100 Tab Tab Tab Tab Tab space &&
+    expect "Tab goes round to the check box" "event check 1"
 click beta && expect "click on a list item" "event list 1 Beta"
 
 # Errors: one raised in a panel's control, one in a modal dialog; each is
