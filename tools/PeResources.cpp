@@ -18,8 +18,15 @@ constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kPeOffsetField = 0x3C;
 constexpr size_t kPeSignatureSize = 4;
 constexpr size_t kCoffHeaderSize = 20;
-constexpr size_t kNumberOfSections = 2;  // in the COFF header
+// Fields of the COFF header.
+constexpr size_t kNumberOfSections = 2;
+constexpr size_t kPointerToSymbolTable = 8;
+constexpr size_t kNumberOfSymbols = 12;
 constexpr size_t kSizeOfOptionalHeader = 16;
+
+constexpr uint64_t kSymbolSize = 18;
+// The string table starts with its own length, these four bytes included.
+constexpr size_t kStringTableLengthSize = 4;
 
 // Fields at the same place in the optional headers of 32- and 64-bit programs.
 constexpr size_t kSizeOfInitializedData = 8;
@@ -523,6 +530,7 @@ TPeFile::TPeFile(const std::string& path) : FilePath(path)
     FileSize = file.Size();
     ReadHeaders(file);
     ReadSections();
+    ReadSymbolTable(file);
     ReadResources(file);
 }
 
@@ -579,6 +587,25 @@ void TPeFile::ReadSections()
     }
 }
 
+// Linkers put a program's symbol table (MinGW's ld unless told to strip) and
+// the string table behind it after the sections; section names longer than
+// eight characters, such as ".debug_info", are offsets into that string table.
+void TPeFile::ReadSymbolTable(TProgramReader& file)
+{
+    const uint32_t pointer = Field32(CoffHeader + kPointerToSymbolTable);
+    if (pointer == 0) return;
+    if (pointer < SectionsEndInFile()) throw Damaged(FilePath);
+    const uint64_t stringTable = pointer + kSymbolSize * Field32(CoffHeader + kNumberOfSymbols);
+    const std::vector<uint8_t> length = file.ReadAt(stringTable, kStringTableLengthSize);
+    // Without its length field there is no string table; a length below four
+    // still occupies the field itself.
+    const uint64_t stringBytes =
+        length.size() < kStringTableLengthSize ? 0 : std::max<uint64_t>(Get32(length, 0), kStringTableLengthSize);
+    if (stringTable + stringBytes > static_cast<uint64_t>(FileSize)) throw Damaged(FilePath);
+    SymbolTable = pointer;
+    SymbolTableBytes = static_cast<int64_t>(stringTable + stringBytes - pointer);
+}
+
 void TPeFile::ReadResources(TProgramReader& file)
 {
     const uint32_t rva = DataDirectoryRva(kResourceDirectory);
@@ -624,12 +651,18 @@ int64_t TPeFile::FileOffsetOf(uint32_t rva, uint32_t size) const
     return int64_t{section->RawOffset} + (rva - section->VirtualAddress);
 }
 
-// A certificate table's "RVA" is a file offset; it lies after the sections.
-int64_t TPeFile::ImageEndInFile() const
+int64_t TPeFile::SectionsEndInFile() const
 {
     uint64_t end = Headers.size();
     for (const TSection& section : Sections)
         if (section.RawSize > 0) end = std::max(end, section.RawEnd());
+    return static_cast<int64_t>(end);
+}
+
+// A certificate table's "RVA" is a file offset; it lies after the sections.
+int64_t TPeFile::ImageEndInFile() const
+{
+    auto end = static_cast<uint64_t>(std::max(SectionsEndInFile(), SymbolTable + SymbolTableBytes));
     if (DataDirectorySize(kCertificateDirectory) != 0)
         end = std::max(end, uint64_t{DataDirectoryRva(kCertificateDirectory)} +
                                 DataDirectorySize(kCertificateDirectory));
@@ -652,7 +685,11 @@ void TPeFile::CheckRewritable() const
 {
     if (DataDirectoryRva(kCertificateDirectory) != 0 || DataDirectorySize(kCertificateDirectory) != 0)
         throw ESetupError("Signed program cannot take a payload: " + FilePath + " (sign the setup after packing)");
-    if (FileSize > ImageEndInFile()) throw ESetupError("Program carries data after its sections: " + FilePath);
+    // Only the symbol table moves behind the new section; bytes between it and
+    // the sections would be left behind with nothing to say what they were.
+    const bool gapBeforeSymbols = SymbolTable > SectionsEndInFile();
+    if (FileSize > ImageEndInFile() || gapBeforeSymbols)
+        throw ESetupError("Program carries data after its sections: " + FilePath);
     if (!IsPowerOfTwo(FileAlignment) || !IsPowerOfTwo(SectionAlignment) || SectionAlignment < FileAlignment)
         throw Damaged(FilePath);
     PlaceResourceSection();
@@ -693,15 +730,17 @@ TPeFile::TPlacement TPeFile::PlaceResourceSection() const
     uint64_t virtualEnd = Headers.size();
     for (const TSection& section : Sections) virtualEnd = std::max(virtualEnd, section.VirtualEnd());
     const uint64_t address = AlignUp(virtualEnd, SectionAlignment);
-    const uint64_t offset = AlignUp(static_cast<uint64_t>(FileSize), FileAlignment);
+    const int64_t sectionsEnd = SectionsEndInFile();
+    const uint64_t offset = AlignUp(static_cast<uint64_t>(sectionsEnd), FileAlignment);
     if (address > kMaxImageBytes || offset > kMaxImageBytes) throw ESetupError("Program too large: " + FilePath);
-    return {Sections.size(), static_cast<uint32_t>(address), static_cast<uint32_t>(offset), FileSize};
+    return {Sections.size(), static_cast<uint32_t>(address), static_cast<uint32_t>(offset), sectionsEnd};
 }
 
 std::vector<uint8_t> TPeFile::HeadersFor(const TPlacement& placement, uint32_t resourceBytes) const
 {
     std::vector<uint8_t> headers = Headers;
     const auto rawSize = static_cast<uint32_t>(AlignUp(resourceBytes, FileAlignment));
+    if (SymbolTable > 0) Put32(headers, CoffHeader + kPointerToSymbolTable, placement.RawOffset + rawSize);
     const size_t at = SectionTable + kSectionHeaderSize * placement.HeaderIndex;
     uint32_t replacedRawSize = 0;
     if (placement.HeaderIndex == Sections.size()) {
@@ -745,7 +784,7 @@ int64_t TPeFile::WriteCopy(const TResourceTree& resources, const std::string& ta
 {
     const TPlacement placement = PlaceResourceSection();
     const TResourceLayout layout = TLayoutBuilder(resources).Build(placement.VirtualAddress);
-    const uint64_t rawEnd = AlignUp(placement.RawOffset + layout.Size, FileAlignment);
+    const uint64_t rawEnd = placement.RawOffset + AlignUp(layout.Size, FileAlignment);
     if (placement.VirtualAddress + layout.Size > kMaxImageBytes || rawEnd > kMaxImageBytes)
         throw ESetupError("Program too large: " + targetPath);
 
@@ -761,6 +800,9 @@ int64_t TPeFile::WriteCopy(const TResourceTree& resources, const std::string& ta
         out.CopyFrom(data->SourceFile, data->Offset, data->Size);
     }
     out.PadTo(static_cast<int64_t>(rawEnd));
+    // Kept behind the new last section, where linkers put it, rather than
+    // dropped: debuggers and tools that show section names still need it.
+    out.CopyFrom(FilePath, SymbolTable, SymbolTableBytes);
     return out.Finish(OptionalHeader + kCheckSum);
 }
 

@@ -79,15 +79,18 @@ public:
 
     const std::string& Path() const { return FilePath; }
     const TResourceTree& Resources() const { return Tree; }
-    // True when nothing follows the sections but a certificate table: the file
-    // is the program and not, say, an archive whose first member is a program.
+    // True when nothing follows the sections but a symbol table or a
+    // certificate table: the file is the program and not, say, an archive
+    // whose first member is a program.
     bool EndsWithItsImage() const;
 
     // Raises when the program cannot take new resources: it is signed, carries
-    // data after its sections, or has no room for another section header.
+    // data after its sections other than its symbol table, or has no room for
+    // another section header.
     void CheckRewritable() const;
     // Writes a copy of the program whose resources are exactly `resources`,
-    // with its checksum recomputed; returns the size of the copy.
+    // with its checksum recomputed and its symbol table moved behind the new
+    // resource section; returns the size of the copy.
     int64_t WriteWithResources(const TResourceTree& resources, const std::string& targetPath) const;
 
 private:
@@ -95,12 +98,14 @@ private:
 
     void ReadHeaders(TProgramReader& file);
     void ReadSections();
+    void ReadSymbolTable(TProgramReader& file);
     void ReadResources(TProgramReader& file);
     uint32_t Field32(size_t offset) const;
     uint32_t DataDirectoryRva(uint32_t index) const;
     uint32_t DataDirectorySize(uint32_t index) const;
     const TSection* SectionHoldingRva(uint32_t rva) const;
     int64_t FileOffsetOf(uint32_t rva, uint32_t size) const;
+    int64_t SectionsEndInFile() const;
     int64_t ImageEndInFile() const;
     bool CanRebuildInPlace(const TSection& section) const;
     TPlacement PlaceResourceSection() const;
@@ -119,6 +124,9 @@ private:
     uint32_t FileAlignment = 0;
     uint32_t SectionAlignment = 0;
     std::vector<TSection> Sections;
+    // The symbol table and the string table behind it: file offset and length.
+    int64_t SymbolTable = 0;
+    int64_t SymbolTableBytes = 0;
     TResourceTree Tree;
 };
 

@@ -95,7 +95,11 @@ void ExpectConsistentImage(const TProgramView& view)
     EXPECT_EQ(last.RawOffset % kFileAlignment, 0u);
     EXPECT_EQ(last.RawSize % kFileAlignment, 0u);
     EXPECT_GE(last.RawSize, last.VirtualSize);
-    EXPECT_EQ(view.File().size(), last.RawOffset + last.RawSize);
+    const size_t sectionsEnd = last.RawOffset + last.RawSize;
+    EXPECT_EQ(view.File().size(), sectionsEnd + view.SymbolAndStringTable().size());
+    if (view.SymbolTableOffset() != 0) {
+        EXPECT_EQ(view.SymbolTableOffset(), sectionsEnd);
+    }
     EXPECT_EQ(view.Optional32(kSizeOfImage), AlignUp(last.VirtualAddress + last.VirtualSize, kSectionAlignment));
     EXPECT_EQ(view.ResourceRva(), last.VirtualAddress);
     EXPECT_EQ(view.ResourceSize(), last.VirtualSize);
@@ -173,6 +177,48 @@ TEST_P(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
     EXPECT_EQ(shrunk.Resources(), expected);
 }
 
+TEST_P(PeResourcesTest, CarriesTheSymbolTableBehindTheResourceSection)
+{
+    struct TCase {
+        const char* What;
+        size_t Symbols;
+        std::string LongSectionName;
+        bool ResourcesLast;
+    };
+    for (const TCase& test : {TCase{"symbols, and strings with a section's name", 40, ".debug_zoreva_info", false},
+                              TCase{"no symbols, strings with a section's name", 0, ".gnu_debuglink", false},
+                              TCase{"symbols after a resource section rebuilt in place", 7, "", true}}) {
+        SCOPED_TRACE(test.What);
+        TTestProgram program = Program();
+        program.Resources = MixedResources();
+        program.ResourcesLast = test.ResourcesLast;
+        program.Symbols = test.Symbols;
+        program.LongSectionName = test.LongSectionName;
+        const Bytes original = program.Build();
+        const TProgramView input(original);
+        ASSERT_FALSE(input.SymbolAndStringTable().empty());
+
+        const Bytes firstPayload = SampleRandom(30001);
+        const TProgramView first = Pack(Write("symbols.exe", original), firstPayload, "first.exe");
+        const Bytes payload = TextBytes("the payload packed again");
+        const TProgramView again = Pack(Temp / "first.exe", payload, "again.exe");
+        TResourceBytes expected = AsResources(program.Resources);
+        for (const auto& [output, expectedPayload] : {std::pair{&first, &firstPayload}, std::pair{&again, &payload}}) {
+            ExpectConsistentImage(*output);
+            EXPECT_EQ(output->SymbolAndStringTable(), input.SymbolAndStringTable());
+            EXPECT_EQ(output->HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
+            expected[{"#10", "VIZEZURAR", 0}] = *expectedPayload;
+            EXPECT_EQ(output->Resources(), expected);
+        }
+        std::vector<std::string> names;
+        for (const TProgramSection& section : again.Sections()) names.push_back(section.Name);
+        if (!test.LongSectionName.empty()) {
+            EXPECT_EQ(names, (std::vector<std::string>{".text", ".rsrc", ".reloc", test.LongSectionName, ".rsrc"}));
+        }
+        EXPECT_TRUE(pe::TPeFile(Temp / "again.exe").EndsWithItsImage()) << "a setup, not an archive's first member";
+    }
+}
+
 TEST_P(PeResourcesTest, ReplacesAPayloadInTheLanguageOfTheFirstOne)
 {
     TTestProgram program = Program();
@@ -237,6 +283,34 @@ TEST_P(PeResourcesTest, RefusesProgramsItCannotRewrite)
     program.OverlayBytes = 100;
     EXPECT_EQ(refusal("overlay.exe", program.Build()),
               "Program carries data after its sections: " + (Temp / "overlay.exe"));
+    program.Symbols = 3;
+    EXPECT_EQ(refusal("overlay-symbols.exe", program.Build()),
+              "Program carries data after its sections: " + (Temp / "overlay-symbols.exe"))
+        << "data behind the string table";
+    program.OverlayBytes = 0;
+    program.Signed = true;
+    EXPECT_EQ(refusal("signed-symbols.exe", program.Build()),
+              "Signed program cannot take a payload: " + (Temp / "signed-symbols.exe") +
+                  " (sign the setup after packing)");
+
+    program.Signed = false;
+    const Bytes withSymbols = program.Build();
+    const TProgramView symbolsView(withSymbols);
+    const size_t coffHeader = withSymbols.at(0x3C) + 4;
+    const auto damaged = [&](const std::string& name, size_t at, uint32_t value) {
+        Bytes bytes = withSymbols;
+        for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
+        return refusal(name, bytes) == "Damaged Windows program: " + (Temp / name);
+    };
+    Bytes gap = withSymbols;
+    gap.insert(gap.begin() + symbolsView.SymbolTableOffset(), 8, 0);
+    gap.at(coffHeader + 8) += 8;
+    EXPECT_EQ(refusal("gap.exe", gap), "Program carries data after its sections: " + (Temp / "gap.exe"))
+        << "bytes between the sections and the symbols";
+    EXPECT_TRUE(damaged("symbols-inside.exe", coffHeader + 8, 0x400)) << "symbols inside the sections";
+    EXPECT_TRUE(damaged("symbols-many.exe", coffHeader + 12, 1000)) << "more symbols than the file holds";
+    EXPECT_TRUE(damaged("strings-long.exe", symbolsView.SymbolTableOffset() + 18 * 3, 100))
+        << "a string table reaching past the end";
 
     EXPECT_EQ(ErrorOf([&] { pe::TPeFile{Temp / "absent.exe"}; }),
               "Unable to open file (" + (Temp / "absent.exe") + ")");
