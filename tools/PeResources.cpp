@@ -18,19 +18,34 @@ constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kPeOffsetField = 0x3C;
 constexpr size_t kPeSignatureSize = 4;
 constexpr size_t kCoffHeaderSize = 20;
-constexpr size_t kNumberOfSections = 2;  // in the COFF header
+// Fields of the COFF header.
+constexpr size_t kNumberOfSections = 2;
+constexpr size_t kPointerToSymbolTable = 8;
+constexpr size_t kNumberOfSymbols = 12;
 constexpr size_t kSizeOfOptionalHeader = 16;
-constexpr uint16_t kPe32Magic = 0x10B;
 
-// Fields of the PE32 optional header.
+constexpr uint64_t kSymbolSize = 18;
+// The string table starts with its own length, these four bytes included.
+constexpr size_t kStringTableLengthSize = 4;
+
+// Fields at the same place in the optional headers of 32- and 64-bit programs.
 constexpr size_t kSizeOfInitializedData = 8;
 constexpr size_t kSectionAlignment = 32;
 constexpr size_t kFileAlignment = 36;
 constexpr size_t kSizeOfImage = 56;
 constexpr size_t kSizeOfHeaders = 60;
 constexpr size_t kCheckSum = 64;
-constexpr size_t kNumberOfRvaAndSizes = 92;
-constexpr size_t kDataDirectories = 96;
+
+// A 64-bit program's optional header (PE32+) has a 64-bit image base and
+// 64-bit stack and heap sizes but no BaseOfData, so what follows the checksum
+// lies further on.
+struct TOptionalHeaderKind {
+    uint16_t Magic;
+    size_t NumberOfRvaAndSizes;
+    size_t DataDirectories;
+};
+constexpr TOptionalHeaderKind kPe32{0x10B, 92, 96};
+constexpr TOptionalHeaderKind kPe32Plus{0x20B, 108, 112};
 constexpr size_t kDataDirectorySize = 8;
 constexpr uint32_t kResourceDirectory = 2;
 constexpr uint32_t kCertificateDirectory = 4;
@@ -88,7 +103,7 @@ bool IsPowerOfTwo(uint32_t value)
 
 ESetupError NotAProgram(const std::string& path)
 {
-    return ESetupError("Not a 32-bit Windows program: " + path);
+    return ESetupError("Not a Windows program: " + path);
 }
 
 ESetupError Damaged(const std::string& path)
@@ -515,6 +530,7 @@ TPeFile::TPeFile(const std::string& path) : FilePath(path)
     FileSize = file.Size();
     ReadHeaders(file);
     ReadSections();
+    ReadSymbolTable(file);
     ReadResources(file);
 }
 
@@ -524,27 +540,31 @@ void TPeFile::ReadHeaders(TProgramReader& file)
     if (dos.size() < kDosHeaderSize || dos[0] != 'M' || dos[1] != 'Z') throw NotAProgram(FilePath);
     const uint64_t peOffset = Get32(dos, kPeOffsetField);
     const std::vector<uint8_t> pe = file.ReadAt(peOffset, kPeSignatureSize + kCoffHeaderSize + 2);
-    if (pe.size() < kPeSignatureSize + kCoffHeaderSize + 2 || std::memcmp(pe.data(), "PE\0\0", 4) != 0 ||
-        Get16(pe, kPeSignatureSize + kCoffHeaderSize) != kPe32Magic)
+    if (pe.size() < kPeSignatureSize + kCoffHeaderSize + 2 || std::memcmp(pe.data(), "PE\0\0", 4) != 0)
         throw NotAProgram(FilePath);
+    const uint16_t magic = Get16(pe, kPeSignatureSize + kCoffHeaderSize);
+    if (magic != kPe32.Magic && magic != kPe32Plus.Magic) throw NotAProgram(FilePath);
+    const TOptionalHeaderKind& kind = magic == kPe32.Magic ? kPe32 : kPe32Plus;
 
     const uint64_t optionalHeader = peOffset + kPeSignatureSize + kCoffHeaderSize;
     const uint16_t optionalSize = Get16(pe, kPeSignatureSize + kSizeOfOptionalHeader);
     const uint16_t sectionCount = Get16(pe, kPeSignatureSize + kNumberOfSections);
     const uint64_t sectionTable = optionalHeader + optionalSize;
-    const std::vector<uint8_t> optional = file.ReadAt(optionalHeader, kDataDirectories);
-    if (optionalSize < kDataDirectories || optional.size() < kDataDirectories) throw Damaged(FilePath);
+    const std::vector<uint8_t> optional = file.ReadAt(optionalHeader, kind.DataDirectories);
+    if (optionalSize < kind.DataDirectories || optional.size() < kind.DataDirectories) throw Damaged(FilePath);
     const uint32_t headersSize = Get32(optional, kSizeOfHeaders);
     if (headersSize < sectionTable + kSectionHeaderSize * sectionCount || headersSize > FileSize)
         throw Damaged(FilePath);
-    const uint32_t directories = Get32(optional, kNumberOfRvaAndSizes);
+    const uint32_t directories = Get32(optional, kind.NumberOfRvaAndSizes);
     if (directories <= kResourceDirectory ||
-        kDataDirectories + uint64_t{kDataDirectorySize} * directories > optionalSize)
+        kind.DataDirectories + uint64_t{kDataDirectorySize} * directories > optionalSize)
         throw Damaged(FilePath);
 
     Headers = file.ReadAt(0, headersSize);
     CoffHeader = static_cast<size_t>(peOffset + kPeSignatureSize);
     OptionalHeader = static_cast<size_t>(optionalHeader);
+    DataDirectoryCount = directories;
+    DataDirectories = static_cast<size_t>(optionalHeader + kind.DataDirectories);
     SectionTable = static_cast<size_t>(sectionTable);
     FileAlignment = Get32(optional, kFileAlignment);
     SectionAlignment = Get32(optional, kSectionAlignment);
@@ -565,6 +585,25 @@ void TPeFile::ReadSections()
         if (section.RawSize > 0 && section.RawEnd() > static_cast<uint64_t>(FileSize)) throw Damaged(FilePath);
         Sections.push_back(section);
     }
+}
+
+// Linkers put a program's symbol table (MinGW's ld unless told to strip) and
+// the string table behind it after the sections; section names longer than
+// eight characters, such as ".debug_info", are offsets into that string table.
+void TPeFile::ReadSymbolTable(TProgramReader& file)
+{
+    const uint32_t pointer = Field32(CoffHeader + kPointerToSymbolTable);
+    if (pointer == 0) return;
+    if (pointer < SectionsEndInFile()) throw Damaged(FilePath);
+    const uint64_t stringTable = pointer + kSymbolSize * Field32(CoffHeader + kNumberOfSymbols);
+    const std::vector<uint8_t> length = file.ReadAt(stringTable, kStringTableLengthSize);
+    // Without its length field there is no string table; a length below four
+    // still occupies the field itself.
+    const uint64_t stringBytes =
+        length.size() < kStringTableLengthSize ? 0 : std::max<uint64_t>(Get32(length, 0), kStringTableLengthSize);
+    if (stringTable + stringBytes > static_cast<uint64_t>(FileSize)) throw Damaged(FilePath);
+    SymbolTable = pointer;
+    SymbolTableBytes = static_cast<int64_t>(stringTable + stringBytes - pointer);
 }
 
 void TPeFile::ReadResources(TProgramReader& file)
@@ -588,14 +627,14 @@ uint32_t TPeFile::Field32(size_t offset) const
 
 uint32_t TPeFile::DataDirectoryRva(uint32_t index) const
 {
-    if (index >= Field32(OptionalHeader + kNumberOfRvaAndSizes)) return 0;
-    return Field32(OptionalHeader + kDataDirectories + kDataDirectorySize * index);
+    if (index >= DataDirectoryCount) return 0;
+    return Field32(DataDirectories + kDataDirectorySize * index);
 }
 
 uint32_t TPeFile::DataDirectorySize(uint32_t index) const
 {
-    if (index >= Field32(OptionalHeader + kNumberOfRvaAndSizes)) return 0;
-    return Field32(OptionalHeader + kDataDirectories + kDataDirectorySize * index + 4);
+    if (index >= DataDirectoryCount) return 0;
+    return Field32(DataDirectories + kDataDirectorySize * index + 4);
 }
 
 const TSection* TPeFile::SectionHoldingRva(uint32_t rva) const
@@ -612,12 +651,18 @@ int64_t TPeFile::FileOffsetOf(uint32_t rva, uint32_t size) const
     return int64_t{section->RawOffset} + (rva - section->VirtualAddress);
 }
 
-// A certificate table's "RVA" is a file offset; it lies after the sections.
-int64_t TPeFile::ImageEndInFile() const
+int64_t TPeFile::SectionsEndInFile() const
 {
     uint64_t end = Headers.size();
     for (const TSection& section : Sections)
         if (section.RawSize > 0) end = std::max(end, section.RawEnd());
+    return static_cast<int64_t>(end);
+}
+
+// A certificate table's "RVA" is a file offset; it lies after the sections.
+int64_t TPeFile::ImageEndInFile() const
+{
+    auto end = static_cast<uint64_t>(std::max(SectionsEndInFile(), SymbolTable + SymbolTableBytes));
     if (DataDirectorySize(kCertificateDirectory) != 0)
         end = std::max(end, uint64_t{DataDirectoryRva(kCertificateDirectory)} +
                                 DataDirectorySize(kCertificateDirectory));
@@ -640,7 +685,11 @@ void TPeFile::CheckRewritable() const
 {
     if (DataDirectoryRva(kCertificateDirectory) != 0 || DataDirectorySize(kCertificateDirectory) != 0)
         throw ESetupError("Signed program cannot take a payload: " + FilePath + " (sign the setup after packing)");
-    if (FileSize > ImageEndInFile()) throw ESetupError("Program carries data after its sections: " + FilePath);
+    // Only the symbol table moves behind the new section; bytes between it and
+    // the sections would be left behind with nothing to say what they were.
+    const bool gapBeforeSymbols = SymbolTable > SectionsEndInFile();
+    if (FileSize > ImageEndInFile() || gapBeforeSymbols)
+        throw ESetupError("Program carries data after its sections: " + FilePath);
     if (!IsPowerOfTwo(FileAlignment) || !IsPowerOfTwo(SectionAlignment) || SectionAlignment < FileAlignment)
         throw Damaged(FilePath);
     PlaceResourceSection();
@@ -681,15 +730,17 @@ TPeFile::TPlacement TPeFile::PlaceResourceSection() const
     uint64_t virtualEnd = Headers.size();
     for (const TSection& section : Sections) virtualEnd = std::max(virtualEnd, section.VirtualEnd());
     const uint64_t address = AlignUp(virtualEnd, SectionAlignment);
-    const uint64_t offset = AlignUp(static_cast<uint64_t>(FileSize), FileAlignment);
+    const int64_t sectionsEnd = SectionsEndInFile();
+    const uint64_t offset = AlignUp(static_cast<uint64_t>(sectionsEnd), FileAlignment);
     if (address > kMaxImageBytes || offset > kMaxImageBytes) throw ESetupError("Program too large: " + FilePath);
-    return {Sections.size(), static_cast<uint32_t>(address), static_cast<uint32_t>(offset), FileSize};
+    return {Sections.size(), static_cast<uint32_t>(address), static_cast<uint32_t>(offset), sectionsEnd};
 }
 
 std::vector<uint8_t> TPeFile::HeadersFor(const TPlacement& placement, uint32_t resourceBytes) const
 {
     std::vector<uint8_t> headers = Headers;
     const auto rawSize = static_cast<uint32_t>(AlignUp(resourceBytes, FileAlignment));
+    if (SymbolTable > 0) Put32(headers, CoffHeader + kPointerToSymbolTable, placement.RawOffset + rawSize);
     const size_t at = SectionTable + kSectionHeaderSize * placement.HeaderIndex;
     uint32_t replacedRawSize = 0;
     if (placement.HeaderIndex == Sections.size()) {
@@ -709,7 +760,7 @@ std::vector<uint8_t> TPeFile::HeadersFor(const TPlacement& placement, uint32_t r
     Put32(headers, initialisedData, Field32(initialisedData) - replacedRawSize + rawSize);
     Put32(headers, OptionalHeader + kSizeOfImage,
           static_cast<uint32_t>(AlignUp(uint64_t{placement.VirtualAddress} + resourceBytes, SectionAlignment)));
-    const size_t directory = OptionalHeader + kDataDirectories + kDataDirectorySize * kResourceDirectory;
+    const size_t directory = DataDirectories + kDataDirectorySize * kResourceDirectory;
     Put32(headers, directory, placement.VirtualAddress);
     Put32(headers, directory + 4, resourceBytes);
     Put32(headers, OptionalHeader + kCheckSum, 0);
@@ -733,7 +784,7 @@ int64_t TPeFile::WriteCopy(const TResourceTree& resources, const std::string& ta
 {
     const TPlacement placement = PlaceResourceSection();
     const TResourceLayout layout = TLayoutBuilder(resources).Build(placement.VirtualAddress);
-    const uint64_t rawEnd = AlignUp(placement.RawOffset + layout.Size, FileAlignment);
+    const uint64_t rawEnd = placement.RawOffset + AlignUp(layout.Size, FileAlignment);
     if (placement.VirtualAddress + layout.Size > kMaxImageBytes || rawEnd > kMaxImageBytes)
         throw ESetupError("Program too large: " + targetPath);
 
@@ -749,6 +800,9 @@ int64_t TPeFile::WriteCopy(const TResourceTree& resources, const std::string& ta
         out.CopyFrom(data->SourceFile, data->Offset, data->Size);
     }
     out.PadTo(static_cast<int64_t>(rawEnd));
+    // Kept behind the new last section, where linkers put it, rather than
+    // dropped: debuggers and tools that show section names still need it.
+    out.CopyFrom(FilePath, SymbolTable, SymbolTableBytes);
     return out.Finish(OptionalHeader + kCheckSum);
 }
 

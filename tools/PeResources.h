@@ -1,9 +1,9 @@
 #pragma once
 
-// The resources of a 32-bit Windows program (PE32), read and rewritten
-// without the Windows API so that the packer runs on any host. Programs are
-// read piecewise and resource bytes are copied file to file, so a resource of
-// hundreds of megabytes never sits in memory.
+// The resources of a 32- or 64-bit Windows program (PE32 or PE32+), read and
+// rewritten without the Windows API so that the packer runs on any host.
+// Programs are read piecewise and resource bytes are copied file to file, so a
+// resource of hundreds of megabytes never sits in memory.
 
 #include <cstdint>
 #include <map>
@@ -72,22 +72,25 @@ struct TSection {
 
 class TPeFile {
 public:
-    // Reads the headers and the resource tree; raises "Not a 32-bit Windows
-    // program: PATH" for anything else and "Damaged Windows program: PATH"
-    // for headers or resources that point outside the file.
+    // Reads the headers and the resource tree; raises "Not a Windows program:
+    // PATH" for anything else and "Damaged Windows program: PATH" for headers
+    // or resources that point outside the file.
     explicit TPeFile(const std::string& path);
 
     const std::string& Path() const { return FilePath; }
     const TResourceTree& Resources() const { return Tree; }
-    // True when nothing follows the sections but a certificate table: the file
-    // is the program and not, say, an archive whose first member is a program.
+    // True when nothing follows the sections but a symbol table or a
+    // certificate table: the file is the program and not, say, an archive
+    // whose first member is a program.
     bool EndsWithItsImage() const;
 
     // Raises when the program cannot take new resources: it is signed, carries
-    // data after its sections, or has no room for another section header.
+    // data after its sections other than its symbol table, or has no room for
+    // another section header.
     void CheckRewritable() const;
     // Writes a copy of the program whose resources are exactly `resources`,
-    // with its checksum recomputed; returns the size of the copy.
+    // with its checksum recomputed and its symbol table moved behind the new
+    // resource section; returns the size of the copy.
     int64_t WriteWithResources(const TResourceTree& resources, const std::string& targetPath) const;
 
 private:
@@ -95,12 +98,14 @@ private:
 
     void ReadHeaders(TProgramReader& file);
     void ReadSections();
+    void ReadSymbolTable(TProgramReader& file);
     void ReadResources(TProgramReader& file);
     uint32_t Field32(size_t offset) const;
     uint32_t DataDirectoryRva(uint32_t index) const;
     uint32_t DataDirectorySize(uint32_t index) const;
     const TSection* SectionHoldingRva(uint32_t rva) const;
     int64_t FileOffsetOf(uint32_t rva, uint32_t size) const;
+    int64_t SectionsEndInFile() const;
     int64_t ImageEndInFile() const;
     bool CanRebuildInPlace(const TSection& section) const;
     TPlacement PlaceResourceSection() const;
@@ -113,10 +118,15 @@ private:
     std::vector<uint8_t> Headers;
     size_t CoffHeader = 0;
     size_t OptionalHeader = 0;
+    uint32_t DataDirectoryCount = 0;
+    size_t DataDirectories = 0;
     size_t SectionTable = 0;
     uint32_t FileAlignment = 0;
     uint32_t SectionAlignment = 0;
     std::vector<TSection> Sections;
+    // The symbol table and the string table behind it: file offset and length.
+    int64_t SymbolTable = 0;
+    int64_t SymbolTableBytes = 0;
     TResourceTree Tree;
 };
 

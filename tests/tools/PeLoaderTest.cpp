@@ -1,7 +1,8 @@
 // Setup programs as Windows itself sees them (under Wine): the payload and
 // every resource of the stub through LoadLibraryEx and FindResource, Windows'
 // own UpdateResource as the reference for those bytes, the packed program
-// starting, and the checksum as imagehlp computes it.
+// starting, the checksum as imagehlp computes it, and an unstripped stub's
+// symbol table kept.
 
 #include <windows.h>
 #include <imagehlp.h>
@@ -13,6 +14,7 @@
 #include <tuple>
 
 #include "tests/TestSupport.h"
+#include "tests/tools/TestPrograms.h"
 #include "tools/SetupPayload.h"
 #include "utilities/Handles.h"
 
@@ -139,6 +141,7 @@ unsigned long ByteSum(const Bytes& bytes)
 struct TStub {
     const char* File;
     WORD PayloadLanguage;  // the language of a VIZEZURAR the stub already has
+    bool Unstripped;
 };
 
 void PrintTo(const TStub& stub, std::ostream* out)
@@ -220,9 +223,28 @@ TEST_P(LoaderTest, ChecksumIsTheOneImagehlpComputes)
     EXPECT_NE(stored, 0u);
 }
 
+std::vector<std::string> SectionNames(const TProgramView& program)
+{
+    std::vector<std::string> names;
+    for (const TProgramSection& section : program.Sections()) names.push_back(section.Name);
+    return names;
+}
+
+TEST_P(LoaderTest, KeepsTheSymbolTableAndTheSectionNames)
+{
+    const TProgramView stub(ReadAll(Stub()));
+    const TProgramView setup(ReadAll(Pack(Stub(), SampleRandom(1000), "setup.exe")));
+    EXPECT_EQ(stub.SymbolAndStringTable().empty(), !GetParam().Unstripped);
+    EXPECT_EQ(setup.SymbolAndStringTable(), stub.SymbolAndStringTable());
+    std::vector<std::string> names = SectionNames(stub);
+    names.push_back(".rsrc");
+    EXPECT_EQ(SectionNames(setup), names);
+}
+
 INSTANTIATE_TEST_SUITE_P(Stubs, LoaderTest,
-                         testing::Values(TStub{"stub_plain.exe", 0}, TStub{"stub_rich.exe", 0},
-                                         TStub{"stub_rich_en.exe", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)}),
+                         testing::Values(TStub{"stub_plain.exe", 0, false}, TStub{"stub_rich.exe", 0, false},
+                                         TStub{"stub_rich_en.exe", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), false},
+                                         TStub{"stub_unstripped.exe", 0, true}),
                          [](const testing::TestParamInfo<TStub>& stub) {
                              const std::string file = stub.param.File;
                              return file.substr(0, file.find('.'));

@@ -1,6 +1,6 @@
-// The portable resource writer on hand-made programs, checked with the tests'
-// own reader: section and image bookkeeping, directory order, alignment,
-// checksum, and the programs it must refuse.
+// The portable resource writer on hand-made 32- and 64-bit programs, checked
+// with the tests' own reader: section and image bookkeeping, directory order,
+// alignment, checksum, and the programs it must refuse.
 
 #include "tools/PeResources.h"
 
@@ -45,8 +45,16 @@ TResourceBytes AsResources(const std::vector<TTestResource>& resources)
     return bytes;
 }
 
-class PeResourcesTest : public testing::Test {
+// Every case runs on a PE32 and on a PE32+ program.
+class PeResourcesTest : public testing::TestWithParam<bool> {
 protected:
+    static TTestProgram Program()
+    {
+        TTestProgram program;
+        program.Pe32Plus = GetParam();
+        return program;
+    }
+
     std::string Write(const std::string& name, const Bytes& bytes)
     {
         WriteAll(Temp.Path() / name, bytes);
@@ -87,7 +95,11 @@ void ExpectConsistentImage(const TProgramView& view)
     EXPECT_EQ(last.RawOffset % kFileAlignment, 0u);
     EXPECT_EQ(last.RawSize % kFileAlignment, 0u);
     EXPECT_GE(last.RawSize, last.VirtualSize);
-    EXPECT_EQ(view.File().size(), last.RawOffset + last.RawSize);
+    const size_t sectionsEnd = last.RawOffset + last.RawSize;
+    EXPECT_EQ(view.File().size(), sectionsEnd + view.SymbolAndStringTable().size());
+    if (view.SymbolTableOffset() != 0) {
+        EXPECT_EQ(view.SymbolTableOffset(), sectionsEnd);
+    }
     EXPECT_EQ(view.Optional32(kSizeOfImage), AlignUp(last.VirtualAddress + last.VirtualSize, kSectionAlignment));
     EXPECT_EQ(view.ResourceRva(), last.VirtualAddress);
     EXPECT_EQ(view.ResourceSize(), last.VirtualSize);
@@ -100,9 +112,9 @@ void ExpectConsistentImage(const TProgramView& view)
     }
 }
 
-TEST_F(PeResourcesTest, AddsAResourceSectionAfterTheLastSection)
+TEST_P(PeResourcesTest, AddsAResourceSectionAfterTheLastSection)
 {
-    const Bytes original = TTestProgram{}.Build();
+    const Bytes original = Program().Build();
     const TProgramView input(original);
     const Bytes payload = SampleRandom(100003);
     const TProgramView output = Pack(Write("plain.exe", original), payload);
@@ -114,20 +126,22 @@ TEST_F(PeResourcesTest, AddsAResourceSectionAfterTheLastSection)
     EXPECT_EQ(added.VirtualAddress, input.Optional32(kSizeOfImage));
     EXPECT_EQ(added.RawOffset, original.size());
     EXPECT_EQ(output.Optional32(kSizeOfInitializedData), input.Optional32(kSizeOfInitializedData) + added.RawSize);
+    EXPECT_EQ(output.HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
     EXPECT_TRUE(std::equal(original.begin() + 0x400, original.end(), output.File().begin() + 0x400))
         << "the sections' bytes stay as they were";
     EXPECT_EQ(output.Resources(), (TResourceBytes{{{"#10", "VIZEZURAR", 0}, payload}}));
 }
 
-TEST_F(PeResourcesTest, KeepsEveryResourceAndSortsTheDirectory)
+TEST_P(PeResourcesTest, KeepsEveryResourceAndSortsTheDirectory)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = MixedResources();
     const Bytes original = program.Build();
     const Bytes payload = SampleText(5001);
     const TProgramView output = Pack(Write("rich.exe", original), payload);
 
     ExpectConsistentImage(output);
+    EXPECT_EQ(output.HeadersBesideResourceBookkeeping(), TProgramView(original).HeadersBesideResourceBookkeeping());
     TResourceBytes expected = AsResources(program.Resources);
     expected[{"#10", "VIZEZURAR", 0}] = payload;
     EXPECT_EQ(output.Resources(), expected);
@@ -135,9 +149,9 @@ TEST_F(PeResourcesTest, KeepsEveryResourceAndSortsTheDirectory)
     EXPECT_EQ(output.TableKeys().back(), (std::vector<std::string>{"ZOREVATEXT", "#3", "#10", "#16", "#24"}));
 }
 
-TEST_F(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
+TEST_P(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = MixedResources();
     program.ResourcesLast = true;
     const Bytes original = program.Build();
@@ -151,6 +165,7 @@ TEST_F(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
     EXPECT_EQ(grown.Sections().back().RawOffset, old.RawOffset);
     EXPECT_EQ(grown.Optional32(kSizeOfInitializedData),
               input.Optional32(kSizeOfInitializedData) - old.RawSize + grown.Sections().back().RawSize);
+    EXPECT_EQ(grown.HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
 
     const Bytes small = TextBytes("small");
     const TProgramView shrunk = Pack(Write("grown.exe", grown.File()), small, "shrunk.exe");
@@ -162,9 +177,54 @@ TEST_F(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
     EXPECT_EQ(shrunk.Resources(), expected);
 }
 
-TEST_F(PeResourcesTest, ReplacesAPayloadInTheLanguageOfTheFirstOne)
+TEST_P(PeResourcesTest, CarriesTheSymbolTableBehindTheResourceSection)
 {
-    TTestProgram program;
+    struct TCase {
+        const char* What;
+        size_t Symbols;
+        std::string LongSectionName;
+        bool ResourcesLast;
+        std::vector<std::string> SectionsPacked;
+    };
+    const std::vector<TCase> cases{
+        {"symbols, and strings with a section's name", 40, ".debug_zoreva_info", false,
+         {".text", ".rsrc", ".reloc", ".debug_zoreva_info", ".rsrc"}},
+        {"no symbols, strings with a section's name", 0, ".gnu_debuglink", false,
+         {".text", ".rsrc", ".reloc", ".gnu_debuglink", ".rsrc"}},
+        {"symbols after a resource section rebuilt in place", 7, "", true, {".text", ".reloc", ".rsrc"}}};
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.What);
+        TTestProgram program = Program();
+        program.Resources = MixedResources();
+        program.ResourcesLast = test.ResourcesLast;
+        program.Symbols = test.Symbols;
+        program.LongSectionName = test.LongSectionName;
+        const Bytes original = program.Build();
+        const TProgramView input(original);
+        ASSERT_FALSE(input.SymbolAndStringTable().empty());
+
+        const Bytes firstPayload = SampleRandom(30001);
+        const TProgramView first = Pack(Write("symbols.exe", original), firstPayload, "first.exe");
+        const Bytes payload = TextBytes("the payload packed again");
+        const TProgramView again = Pack(Temp / "first.exe", payload, "again.exe");
+        TResourceBytes expected = AsResources(program.Resources);
+        for (const auto& [output, expectedPayload] : {std::pair{&first, &firstPayload}, std::pair{&again, &payload}}) {
+            ExpectConsistentImage(*output);
+            EXPECT_EQ(output->SymbolAndStringTable(), input.SymbolAndStringTable());
+            EXPECT_EQ(output->HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
+            expected[{"#10", "VIZEZURAR", 0}] = *expectedPayload;
+            EXPECT_EQ(output->Resources(), expected);
+        }
+        std::vector<std::string> names;
+        for (const TProgramSection& section : again.Sections()) names.push_back(section.Name);
+        EXPECT_EQ(names, test.SectionsPacked) << "long names still read from the string table";
+        EXPECT_TRUE(pe::TPeFile(Temp / "again.exe").EndsWithItsImage()) << "a setup, not an archive's first member";
+    }
+}
+
+TEST_P(PeResourcesTest, ReplacesAPayloadInTheLanguageOfTheFirstOne)
+{
+    TTestProgram program = Program();
     program.Resources = {{"#10", "VIZEZURAR", 0x409, TextBytes("English")},
                          {"#10", "VIZEZURAR", 0x407, TextBytes("German")},
                          {"#10", "OTHER", 0x409, TextBytes("kept")}};
@@ -174,9 +234,9 @@ TEST_F(PeResourcesTest, ReplacesAPayloadInTheLanguageOfTheFirstOne)
               (TResourceBytes{{{"#10", "OTHER", 0x409}, TextBytes("kept")}, {{"#10", "VIZEZURAR", 0x407}, payload}}));
 }
 
-TEST_F(PeResourcesTest, LooksUpAndCopiesOutAResource)
+TEST_P(PeResourcesTest, LooksUpAndCopiesOutAResource)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = MixedResources();
     const pe::TPeFile input(Write("rich.exe", program.Build()));
     const auto found = pe::LookUpResource(input.Resources(), pe::TResourceKey::Text("zorevatext"),
@@ -188,7 +248,7 @@ TEST_F(PeResourcesTest, LooksUpAndCopiesOutAResource)
                                     pe::TResourceKey::Text("VIZEZURAR")));
 }
 
-TEST_F(PeResourcesTest, RefusesProgramsItCannotRewrite)
+TEST_P(PeResourcesTest, RefusesProgramsItCannotRewrite)
 {
     const auto refusal = [this](const std::string& name, const Bytes& bytes) {
         const std::string path = Write(name, bytes);
@@ -202,43 +262,73 @@ TEST_F(PeResourcesTest, RefusesProgramsItCannotRewrite)
         fs::remove(Temp.Path() / "out.exe");
         return error;
     };
-    const std::string notAProgram = "Not a 32-bit Windows program: ";
+    const std::string notAProgram = "Not a Windows program: ";
     EXPECT_EQ(refusal("text.exe", TextBytes("just text")), notAProgram + (Temp / "text.exe"));
     EXPECT_EQ(refusal("dos.exe", Bytes{'M', 'Z', 0, 0}), notAProgram + (Temp / "dos.exe"));
-    TTestProgram program;
-    program.Pe32Plus = true;
-    EXPECT_EQ(refusal("64.exe", program.Build()), notAProgram + (Temp / "64.exe"));
+    TTestProgram program = Program();
+    Bytes rom = program.Build();
+    const size_t magic = rom.at(0x3C) + 24;
+    rom.at(magic) = 0x07;  // 0x107: a ROM image
+    rom.at(magic + 1) = 0x01;
+    EXPECT_EQ(refusal("rom.exe", rom), notAProgram + (Temp / "rom.exe"));
 
-    program = {};
     program.HeadersFull = true;
     EXPECT_EQ(refusal("full.exe", program.Build()), "No room for another section header in " + (Temp / "full.exe"));
     program.Resources = MixedResources();
     program.ResourcesLast = true;
     EXPECT_EQ(refusal("full-last.exe", program.Build()), "no error") << "rebuilt in place, no header needed";
 
-    program = {};
+    program = Program();
     program.Signed = true;
     EXPECT_EQ(refusal("signed.exe", program.Build()),
               "Signed program cannot take a payload: " + (Temp / "signed.exe") + " (sign the setup after packing)");
-    program = {};
+    program = Program();
     program.OverlayBytes = 100;
     EXPECT_EQ(refusal("overlay.exe", program.Build()),
               "Program carries data after its sections: " + (Temp / "overlay.exe"));
+    program.Symbols = 3;
+    EXPECT_EQ(refusal("overlay-symbols.exe", program.Build()),
+              "Program carries data after its sections: " + (Temp / "overlay-symbols.exe"))
+        << "data behind the string table";
+    program.OverlayBytes = 0;
+    program.Signed = true;
+    EXPECT_EQ(refusal("signed-symbols.exe", program.Build()),
+              "Signed program cannot take a payload: " + (Temp / "signed-symbols.exe") +
+                  " (sign the setup after packing)");
+
+    program.Signed = false;
+    const Bytes withSymbols = program.Build();
+    const TProgramView symbolsView(withSymbols);
+    const size_t coffHeader = withSymbols.at(0x3C) + 4;
+    const auto damaged = [&](const std::string& name, size_t at, uint32_t value) {
+        Bytes bytes = withSymbols;
+        for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
+        return refusal(name, bytes) == "Damaged Windows program: " + (Temp / name);
+    };
+    Bytes gap = withSymbols;
+    gap.insert(gap.begin() + symbolsView.SymbolTableOffset(), 8, 0);
+    gap.at(coffHeader + 8) += 8;
+    EXPECT_EQ(refusal("gap.exe", gap), "Program carries data after its sections: " + (Temp / "gap.exe"))
+        << "bytes between the sections and the symbols";
+    EXPECT_TRUE(damaged("symbols-inside.exe", coffHeader + 8, 0x400)) << "symbols inside the sections";
+    EXPECT_TRUE(damaged("symbols-many.exe", coffHeader + 12, 1000)) << "more symbols than the file holds";
+    EXPECT_TRUE(damaged("strings-long.exe", symbolsView.SymbolTableOffset() + 18 * 3, 100))
+        << "a string table reaching past the end";
 
     EXPECT_EQ(ErrorOf([&] { pe::TPeFile{Temp / "absent.exe"}; }),
               "Unable to open file (" + (Temp / "absent.exe") + ")");
-    const std::string same = Write("same.exe", TTestProgram{}.Build());
+    const std::string same = Write("same.exe", Program().Build());
     EXPECT_EQ(ErrorOf([&] {
                   const pe::TPeFile input(same);
                   input.WriteWithResources(input.Resources(), same);
               }),
               "Cannot write a program over itself: " + same);
-    EXPECT_EQ(ReadAll(same), TTestProgram{}.Build());
+    EXPECT_EQ(ReadAll(same), Program().Build());
 }
 
-TEST_F(PeResourcesTest, RefusesResourceDirectoriesThatPointAstray)
+TEST_P(PeResourcesTest, RefusesResourceDirectoriesThatPointAstray)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = {{"#10", "ONE", 0, TextBytes("data")}};
     const Bytes original = program.Build();
     const TProgramView view(original);
@@ -257,5 +347,10 @@ TEST_F(PeResourcesTest, RefusesResourceDirectoriesThatPointAstray)
     EXPECT_TRUE(damaged(dataEntry + 4, 0x100000)) << "data reaching past its section";
     EXPECT_FALSE(damaged(dataEntry + 4, 3)) << "the unchanged layout reads";
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, PeResourcesTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& pe32Plus) {
+                             return pe32Plus.param ? "Pe32Plus" : "Pe32";
+                         });
 
 }  // namespace

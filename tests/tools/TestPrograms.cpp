@@ -11,6 +11,7 @@ constexpr uint32_t kSectionAlignment = 0x1000;
 constexpr uint32_t kHeadersSize = 0x400;
 constexpr uint32_t kCodeSection = 0x60000020;
 constexpr uint32_t kDataSection = 0x40000040;
+constexpr uint32_t kDiscardableData = 0x42000040;
 constexpr uint32_t kHighBit = 0x80000000;
 constexpr size_t kPe32OptionalSize = 224;
 constexpr size_t kPe32PlusOptionalSize = 240;
@@ -149,6 +150,13 @@ Bytes TTestProgram::Build() const
                                       {".reloc", SampleText(0x120, 7), kDataSection}};
     if (withResources) sections.insert(ResourcesLast ? sections.end() : sections.begin() + 1,
                                        TRawSection{".rsrc", {}, kDataSection});
+    // The string table: its length, then the long name (at offset 4).
+    Bytes strings(4);
+    if (!LongSectionName.empty()) {
+        sections.push_back({"/4", SampleText(0x90, 8), kDiscardableData});
+        strings = TextBytes(std::string(4, '\0') + LongSectionName + '\0');
+    }
+    Put32(strings, 0, static_cast<uint32_t>(strings.size()));
     uint32_t address = kSectionAlignment;
     for (TRawSection& section : sections) {
         section.VirtualAddress = address;
@@ -196,11 +204,18 @@ Bytes TTestProgram::Build() const
             Put32(file, directories + 16, section.VirtualAddress);
             Put32(file, directories + 20, static_cast<uint32_t>(section.Raw.size()));
         }
-        if (section.Characteristics == kDataSection) initialisedData += rawSize;
+        if (section.Characteristics != kCodeSection) initialisedData += rawSize;
         file.insert(file.end(), section.Raw.begin(), section.Raw.end());
         file.resize(Align(file.size(), kFileAlignment));
     }
     Put32(file, optional + 8, initialisedData);
+    if (Symbols > 0 || !LongSectionName.empty()) {
+        Put32(file, peOffset + 12, static_cast<uint32_t>(file.size()));
+        Put32(file, peOffset + 16, static_cast<uint32_t>(Symbols));
+        const Bytes symbols = SampleRandom(18 * Symbols, 9);
+        file.insert(file.end(), symbols.begin(), symbols.end());
+        file.insert(file.end(), strings.begin(), strings.end());
+    }
     if (Signed) {
         Put32(file, directories + 32, static_cast<uint32_t>(file.size()));
         Put32(file, directories + 36, 24);
@@ -218,6 +233,34 @@ Bytes TTestProgram::Build() const
 TProgramView::TProgramView(Bytes file) : Data(std::move(file))
 {
     Optional = Get32(Data, 0x3C) + 24;
+    Directories = Optional + (Get16(Data, Optional) == 0x20B ? 112 : 96);
+}
+
+uint32_t TProgramView::ResourceRva() const
+{
+    return Get32(Data, Directories + 16);
+}
+
+uint32_t TProgramView::ResourceSize() const
+{
+    return Get32(Data, Directories + 20);
+}
+
+Bytes TProgramView::HeadersBesideResourceBookkeeping() const
+{
+    Bytes headers(Data.begin(), Data.begin() + Optional32(60));
+    const auto clear = [&headers](size_t at, size_t count) {
+        std::fill_n(headers.begin() + static_cast<std::ptrdiff_t>(at), count, 0);
+    };
+    clear(Optional - 18, 2);
+    clear(Optional - 12, 4);
+    for (const size_t field : {8, 56, 64}) clear(Optional + field, 4);
+    clear(Directories + 16, 8);
+    const size_t table = Optional + Get16(Data, Optional - 4);
+    const std::vector<TProgramSection> sections = Sections();
+    for (size_t i = 0; i < sections.size(); ++i)
+        if (sections[i].Name == ".rsrc") clear(table + 40 * i, 40);
+    return headers;
 }
 
 uint32_t TProgramView::Optional32(size_t offset) const
@@ -235,10 +278,32 @@ std::vector<TProgramSection> TProgramView::Sections() const
         const auto header = Data.begin() + static_cast<std::ptrdiff_t>(at);
         std::string name(header, header + 8);
         name.erase(std::find(name.begin(), name.end(), '\0'), name.end());
+        if (!name.empty() && name[0] == '/') {
+            const size_t offset = StringTableOffset() + std::stoul(name.substr(1));
+            const auto longName = Data.begin() + static_cast<std::ptrdiff_t>(offset);
+            name.assign(longName, std::find(longName, Data.end(), '\0'));
+        }
         sections.push_back(
             {name, Get32(Data, at + 8), Get32(Data, at + 12), Get32(Data, at + 16), Get32(Data, at + 20)});
     }
     return sections;
+}
+
+uint32_t TProgramView::SymbolTableOffset() const
+{
+    return Get32(Data, Optional - 12);
+}
+
+size_t TProgramView::StringTableOffset() const
+{
+    return SymbolTableOffset() + 18 * size_t{Get32(Data, Optional - 8)};
+}
+
+Bytes TProgramView::SymbolAndStringTable() const
+{
+    if (SymbolTableOffset() == 0) return {};
+    const size_t end = StringTableOffset() + Get32(Data, StringTableOffset());
+    return Bytes(Data.begin() + SymbolTableOffset(), Data.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 uint32_t TProgramView::ComputedChecksum() const

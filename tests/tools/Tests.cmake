@@ -5,9 +5,9 @@ target_link_libraries(pe_resources_tests PRIVATE zoreva_pack_core)
 if(WIN32)
     # Setup programs checked by the Windows loader, UpdateResource and imagehlp.
     add_subdirectory(stubs)
-    zoreva_add_test(pe_loader_tests tools/PeLoaderTest.cpp)
+    zoreva_add_test(pe_loader_tests tools/PeLoaderTest.cpp tools/TestPrograms.cpp)
     target_link_libraries(pe_loader_tests PRIVATE zoreva_pack_core imagehlp)
-    add_dependencies(pe_loader_tests stub_plain stub_rich stub_rich_en)
+    add_dependencies(pe_loader_tests stub_plain stub_rich stub_rich_en stub_unstripped)
 
     # Compared with the host packer built from these same sources: the Windows
     # build builds it itself, so the comparison never depends on another build
