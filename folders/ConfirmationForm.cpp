@@ -12,11 +12,11 @@ constexpr RECT kNoBounds{264, 73, 264 + 75, 73 + 25};
 
 }  // namespace
 
-TConfirmationForm::TConfirmationForm()
+TConfirmationForm::TConfirmationForm(HWND owner)
 {
     // A fixed dialog frame with a title but no title-bar buttons.
     CreateForm("ZorevaConfirmationForm", "ConfirmationForm", WS_POPUP | WS_CAPTION | DS_MODALFRAME, kClientWidth,
-               kClientHeight, true, GetSysColor(COLOR_BTNFACE));
+               kClientHeight, true, GetSysColor(COLOR_BTNFACE), owner);
     MessageLabel.Create(*this, kMessageBounds, "MessageLabel", SS_CENTER);
     YesBut.Create(*this, kYesBounds, "Ok");
     NoBut.Create(*this, kNoBounds, "Cancel");

@@ -10,7 +10,7 @@
 
 class TConfirmationForm : public TDialog {
 public:
-    TConfirmationForm();
+    explicit TConfirmationForm(HWND owner = nullptr);
 
     // 6 after Yes, 7 after No, 2 when closed any other way.
     int Confirm(const std::string& msg, const std::string& language);

@@ -160,11 +160,11 @@ TDirTree::~TDirTree()
     DestroyControl();
 }
 
-void TDirTree::CreateHandle(TDialog& owner, const RECT& bounds96)
+void TDirTree::CreateHandle(TControlHost& owner, const RECT& bounds96)
 {
     CreateTree(owner, bounds96, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
     SetImageList(SystemImages);
-    OwnerHook.Install(owner.Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    OwnerHook.Install(owner.HostHandle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return OwnerMessage(message, wParam, lParam, result);
     });
     TreeHook.Install(Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -65,7 +65,7 @@ public:
     ~TDirTree() override;
 
     // The window inside owner; the owner's device-change messages reach the tree while it exists.
-    void CreateHandle(TDialog& owner, const RECT& bounds96);
+    void CreateHandle(TControlHost& owner, const RECT& bounds96);
     // The selection is kept for the next CreateHandle.
     void DestroyHandle();
     // After the design values are set: selects InitialDirectory, or the current directory when it does not exist.

@@ -57,10 +57,10 @@ private:
 
 }  // namespace
 
-TFolderMan::TFolderMan()
+TFolderMan::TFolderMan(HWND owner)
 {
     CreateForm("ZorevaFolderMan", "Choose Folder", WS_POPUP | WS_CAPTION | WS_SYSMENU, kOuterWidth, kOuterHeight,
-               false, kLightGrey);
+               false, kLightGrey, owner);
     // Creation order is the tab order: edit box, tree, OK, Cancel, New Folder.
     Head.Create(*this, PanelRow(0, kHeadHeight), "Please choose the installation folder.");
     PathLabel.Create(*this, PanelRow(kPathLabelTop, kLabelHeight), "Path:");

@@ -12,7 +12,7 @@
 
 class TFolderMan : public TDialog {
 public:
-    TFolderMan();
+    explicit TFolderMan(HWND owner = nullptr);
 
     void SetPath(const std::string& path) { FolderPath = path; }
     const std::string& Path() const { return FolderPath; }

@@ -1,29 +1,67 @@
 #include "platform/Controls.h"
 
-#include "platform/Dialog.h"
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "platform/Window.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
-#include <cstring>
-#include <utility>
+namespace {
+
+// Control identifiers, for the dialog manager's commands that name a control
+// by its number; they stay clear of IDOK and the other predefined ones.
+constexpr int kFirstControlId = 100;
+constexpr int kLastControlId = 0xFFFF;
+
+int NewControlId()
+{
+    static int next = kFirstControlId;
+    const int id = next;
+    next = next == kLastControlId ? kFirstControlId : next + 1;
+    return id;
+}
+
+constexpr const char* kLineBreak = "\r\n";
+constexpr int kProgressMaximum = 100;
+constexpr const char* kPanelClass = "ZorevaPanel";
+
+HWND CreateChild(TControlHost& host, const char* className, DWORD style, DWORD exStyle, const RECT& rect,
+                 const std::string& text, int id)
+{
+    HWND wnd = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, rect.left, rect.top,
+                               rect.right - rect.left, rect.bottom - rect.top, host.HostHandle(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    if (!wnd) throw ESetupError("Cannot create control " + std::string(className) + ": " + files::LastSystemError());
+    return wnd;
+}
+
+void InitCommonControlClasses(DWORD classes)
+{
+    INITCOMMONCONTROLSEX init{sizeof init, classes};
+    InitCommonControlsEx(&init);
+}
+
+}  // namespace
 
 TControl::~TControl()
 {
     DestroyControl();
 }
 
-void TControl::CreateControl(TDialog& parent, const char* className, DWORD style, const RECT& bounds96,
-                             const std::string& text)
+void TControl::CreateControl(TControlHost& host, const char* className, DWORD style, const RECT& bounds,
+                             const std::string& text, DWORD exStyle)
 {
-    const RECT bounds = parent.ScaledRect(bounds96.left, bounds96.top, bounds96.right - bounds96.left,
-                                          bounds96.bottom - bounds96.top);
-    Wnd = CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
-                          bounds.right - bounds.left, bounds.bottom - bounds.top, parent.Handle(), nullptr,
-                          GetModuleHandleA(nullptr), nullptr);
-    if (!Wnd) throw ESetupError("Cannot create control " + std::string(className) + ": " + files::LastSystemError());
-    SendMessageA(Wnd, WM_SETFONT, reinterpret_cast<WPARAM>(parent.Font()), FALSE);
-    Owner = &parent;
+    const RECT rect = host.ScaledRect(bounds);
+    ControlId = NewControlId();
+    Wnd = CreateChild(host, className, style, exStyle, rect, text, ControlId);
+    Layout.Bounds = layout::TRect{rect.left, rect.top, rect.right, rect.bottom};
+    Layout.ParentSize = host.DesignSize();
+    Owner = &host;
     Owner->AddControl(this);
+    ApplyFont();
+    Owner->Realign();
 }
 
 void TControl::DestroyControl()
@@ -31,6 +69,12 @@ void TControl::DestroyControl()
     if (Owner) Owner->RemoveControl(this);
     Owner = nullptr;
     if (Wnd) DestroyWindow(Wnd);
+    Wnd = nullptr;
+}
+
+void TControl::HostDestroyed()
+{
+    Owner = nullptr;
     Wnd = nullptr;
 }
 
@@ -46,19 +90,138 @@ void TControl::SetText(const std::string& text)
     SetWindowTextA(Wnd, text.c_str());
 }
 
+bool TControl::Visible() const
+{
+    return GetWindowLongPtrA(Wnd, GWL_STYLE) & WS_VISIBLE;
+}
+
 void TControl::SetVisible(bool visible)
 {
     ShowWindow(Wnd, visible ? SW_SHOW : SW_HIDE);
+    if (Owner) Owner->Realign();
 }
 
-void TLabel::Create(TDialog& parent, const RECT& bounds96, const std::string& text, DWORD alignment)
+bool TControl::Enabled() const
 {
-    CreateControl(parent, "STATIC", alignment | SS_NOPREFIX, bounds96, text);
+    return IsWindowEnabled(Wnd);
 }
 
-void TEdit::Create(TDialog& parent, const RECT& bounds96)
+void TControl::SetEnabled(bool enabled)
 {
-    CreateControl(parent, "EDIT", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, bounds96, "");
+    EnableWindow(Wnd, enabled);
+}
+
+void TControl::SetFocus()
+{
+    ::SetFocus(Wnd);
+}
+
+void TControl::BringToFront()
+{
+    SetWindowPos(Wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TControl::SetAlign(layout::TAlign align)
+{
+    Layout.Align = align;
+    if (Owner) Owner->Realign();
+}
+
+void TControl::SetAnchors(layout::TAnchors anchors)
+{
+    Layout.Anchors = anchors;
+}
+
+void TControl::SetBounds(const RECT& rect)
+{
+    RECT client{};
+    GetClientRect(Owner->HostHandle(), &client);
+    Layout.Bounds = layout::TRect{rect.left, rect.top, rect.right, rect.bottom};
+    Layout.ParentSize = layout::TSize{client.right, client.bottom};
+    Owner->Realign();
+}
+
+RECT TControl::BoundsRect() const
+{
+    RECT rect{};
+    GetWindowRect(Wnd, &rect);
+    MapWindowPoints(nullptr, GetParent(Wnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+layout::TChild TControl::LayoutItem() const
+{
+    layout::TChild item = Layout;
+    item.Visible = Visible();
+    return item;
+}
+
+void TControl::Place(const layout::TRect& rect)
+{
+    const RECT now = BoundsRect();
+    if (layout::TRect{now.left, now.top, now.right, now.bottom} == rect) return;
+    SetWindowPos(Wnd, nullptr, rect.Left, rect.Top, rect.Width(), rect.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TControl::SetFont(const TFontSpec& spec)
+{
+    OwnFont.emplace(spec);
+    ApplyFont();
+}
+
+const TFont& TControl::Font() const
+{
+    return OwnFont ? *OwnFont : Owner->Font();
+}
+
+void TControl::HostFontChanged()
+{
+    if (!OwnFont) ApplyFont();
+}
+
+void TControl::ApplyFont()
+{
+    SendMessageA(Wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
+}
+
+HBRUSH TControl::ControlColour(HDC dc) const
+{
+    SetTextColor(dc, Font().Spec().Color);
+    SetBkColor(dc, Owner->BackgroundColor());
+    return Owner->BackgroundBrush();
+}
+
+void TLabel::Create(TControlHost& host, const RECT& bounds, const std::string& text, DWORD alignment)
+{
+    Alignment = alignment;
+    CreateControl(host, "STATIC", alignment | SS_NOPREFIX, bounds, text);
+}
+
+void TLabel::FitHeightToText()
+{
+    RECT rect = BoundsRect();
+    const int width = rect.right - rect.left;
+    RECT measured{0, 0, width, 0};
+    HDC dc = GetDC(Handle());
+    HGDIOBJ previous = SelectObject(dc, Font().Handle());
+    const std::string text = Text();
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | (Alignment == SS_CENTER ? DT_CENTER : DT_LEFT));
+    SelectObject(dc, previous);
+    ReleaseDC(Handle(), dc);
+    rect.bottom = rect.top + measured.bottom;
+    SetBounds(rect);
+}
+
+HBRUSH TLabel::ControlColour(HDC dc) const
+{
+    SetBkMode(dc, TRANSPARENT);
+    return TControl::ControlColour(dc);
+}
+
+void TEdit::Create(TControlHost& host, const RECT& bounds)
+{
+    CreateControl(host, "EDIT", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, bounds, "");
 }
 
 void TEdit::Command(int code)
@@ -66,9 +229,51 @@ void TEdit::Command(int code)
     if (code == EN_CHANGE && OnChange) OnChange();
 }
 
-void TPushButton::Create(TDialog& parent, const RECT& bounds96, const std::string& caption)
+HBRUSH TEdit::ControlColour(HDC dc) const
 {
-    CreateControl(parent, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, bounds96, caption);
+    SetTextColor(dc, Font().Spec().Color);
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return GetSysColorBrush(COLOR_WINDOW);
+}
+
+void TMemo::Create(TControlHost& host, const RECT& bounds)
+{
+    CreateControl(host, "EDIT",
+                  WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                      ES_AUTOHSCROLL,
+                  bounds, "");
+    // A licence is longer than an edit control's default limit.
+    SendMessageA(Handle(), EM_SETLIMITTEXT, 0, 0);
+}
+
+void TMemo::SetLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) text += (i ? kLineBreak : "") + lines[i];
+    SetText(text);
+}
+
+std::vector<std::string> TMemo::Lines() const
+{
+    const std::string text = Text();
+    std::vector<std::string> lines;
+    if (text.empty()) return lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(kLineBreak, start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+void TPushButton::Create(TControlHost& host, const RECT& bounds, const std::string& caption)
+{
+    CreateControl(host, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, bounds, caption);
+}
+
+void TPushButton::SetDefault(bool isDefault)
+{
+    Default = isDefault;
+    SendMessageA(Handle(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void TPushButton::Command(int code)
@@ -76,11 +281,158 @@ void TPushButton::Command(int code)
     if (code == BN_CLICKED && OnClick) OnClick();
 }
 
-void TTreeView::CreateTree(TDialog& parent, const RECT& bounds96, DWORD extraStyle)
+bool TPushButton::PressedByEnter(bool focused) const
 {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&classes);
-    CreateControl(parent, WC_TREEVIEWA, WS_TABSTOP | WS_BORDER | extraStyle, bounds96, "");
+    return focused || Default;
+}
+
+void TCheckBox::Create(TControlHost& host, const RECT& bounds, const std::string& caption)
+{
+    CreateControl(host, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, bounds, caption);
+}
+
+bool TCheckBox::Checked() const
+{
+    return SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TCheckBox::SetChecked(bool checked)
+{
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::Command(int code)
+{
+    if (code == BN_CLICKED && OnClick) OnClick();
+}
+
+HBRUSH TCheckBox::ControlColour(HDC dc) const
+{
+    SetBkMode(dc, TRANSPARENT);
+    return TControl::ControlColour(dc);
+}
+
+void TListBox::Create(TControlHost& host, const RECT& bounds)
+{
+    CreateControl(host, "LISTBOX", WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, bounds,
+                  "");
+}
+
+void TListBox::AddItem(const std::string& item)
+{
+    SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void TListBox::Clear()
+{
+    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+}
+
+std::vector<std::string> TListBox::Items() const
+{
+    std::vector<std::string> items;
+    const auto count = static_cast<int>(SendMessageA(Handle(), LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::string item(static_cast<size_t>(SendMessageA(Handle(), LB_GETTEXTLEN, i, 0)) + 1, '\0');
+        item.resize(static_cast<size_t>(SendMessageA(Handle(), LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]))));
+        items.push_back(item);
+    }
+    return items;
+}
+
+int TListBox::ItemIndex() const
+{
+    const auto index = static_cast<int>(SendMessageA(Handle(), LB_GETCURSEL, 0, 0));
+    return index == LB_ERR ? -1 : index;
+}
+
+void TListBox::SetItemIndex(int index)
+{
+    SendMessageA(Handle(), LB_SETCURSEL, index, 0);
+}
+
+void TListBox::Command(int code)
+{
+    if (code == LBN_SELCHANGE && OnClick) OnClick();
+}
+
+HBRUSH TListBox::ControlColour(HDC dc) const
+{
+    SetTextColor(dc, Font().Spec().Color);
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return GetSysColorBrush(COLOR_WINDOW);
+}
+
+void TProgressBar::Create(TControlHost& host, const RECT& bounds)
+{
+    InitCommonControlClasses(ICC_PROGRESS_CLASS);
+    CreateControl(host, PROGRESS_CLASSA, 0, bounds, "");
+    SendMessageA(Handle(), PBM_SETRANGE32, 0, kProgressMaximum);
+}
+
+int TProgressBar::Position() const
+{
+    return static_cast<int>(SendMessageA(Handle(), PBM_GETPOS, 0, 0));
+}
+
+void TProgressBar::SetPosition(int position)
+{
+    SendMessageA(Handle(), PBM_SETPOS, std::clamp(position, 0, kProgressMaximum), 0);
+}
+
+void TContainer::CreateContainer(TControlHost& host, const char* className, DWORD style, const RECT& bounds,
+                                 const std::string& text)
+{
+    CreateControl(host, className, style | WS_CLIPCHILDREN, bounds, text, WS_EX_CONTROLPARENT);
+    AttachHost(Handle(), host.Scale(kDesignDpi), &host);
+    Hook.Install(Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return HostMessage(message, wParam, lParam, result) || ContainerMessage(message, wParam, lParam, result);
+    });
+}
+
+void TContainer::ApplyFont()
+{
+    TControl::ApplyFont();
+    for (TControl* child : Children()) child->HostFontChanged();
+}
+
+bool TContainer::ContainerMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/)
+{
+    return false;
+}
+
+void TPanel::Create(TControlHost& host, const RECT& bounds)
+{
+    static const bool registered = [] {
+        WNDCLASSEXA panelClass{};
+        panelClass.cbSize = sizeof panelClass;
+        panelClass.lpfnWndProc = DefWindowProcA;
+        panelClass.hInstance = GetModuleHandleA(nullptr);
+        panelClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        panelClass.lpszClassName = kPanelClass;
+        return RegisterClassExA(&panelClass) != 0;
+    }();
+    if (!registered) throw ESetupError("Cannot register window class " + std::string(kPanelClass));
+    CreateContainer(host, kPanelClass, 0, bounds, "");
+}
+
+bool TPanel::ContainerMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result)
+{
+    if (message != WM_ERASEBKGND) return false;
+    FillBackground(reinterpret_cast<HDC>(wParam));
+    result = 1;
+    return true;
+}
+
+void TGroupBox::Create(TControlHost& host, const RECT& bounds, const std::string& caption)
+{
+    CreateContainer(host, "BUTTON", BS_GROUPBOX, bounds, caption);
+}
+
+void TTreeView::CreateTree(TControlHost& host, const RECT& bounds, DWORD extraStyle)
+{
+    InitCommonControlClasses(ICC_TREEVIEW_CLASSES);
+    CreateControl(host, WC_TREEVIEWA, WS_TABSTOP | WS_BORDER | extraStyle, bounds, "");
 }
 
 namespace {
@@ -302,8 +654,13 @@ LRESULT CALLBACK TWindowHook::Procedure(HWND wnd, UINT message, WPARAM wParam, L
                                         DWORD_PTR self)
 {
     auto* hook = reinterpret_cast<TWindowHook*>(self);
+    if (message == WM_NCDESTROY) {
+        hook->Remove();
+        return DefSubclassProc(wnd, message, wParam, lParam);
+    }
     LRESULT result = 0;
-    if (message == WM_NCDESTROY) hook->Remove();
-    else if (hook->Handler && hook->Handler(message, wParam, lParam, result)) return result;
-    return DefSubclassProc(wnd, message, wParam, lParam);
+    bool answered = false;
+    // An error is kept for the report; the message then goes on as if unanswered.
+    RunGuarded([&] { answered = hook->Handler && hook->Handler(message, wParam, lParam, result); });
+    return answered ? result : DefSubclassProc(wnd, message, wParam, lParam);
 }

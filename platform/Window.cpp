@@ -1,5 +1,7 @@
 #include "platform/Window.h"
 
+#include <deque>
+
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
@@ -61,14 +63,9 @@ LRESULT CALLBACK TWindow::WindowProc(HWND wnd, UINT message, WPARAM wParam, LPAR
         self->Wnd = nullptr;
         return DefWindowProcA(wnd, message, wParam, lParam);
     }
-    // An error must not unwind through Windows' own frames: it stops the
-    // handler's work and is shown here, the one place that tells the user.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ShowError(error.what());
-        return 0;
-    }
+    LRESULT result = 0;
+    RunGuarded([&] { result = self->HandleMessage(message, wParam, lParam); });
+    return result;
 }
 
 LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -117,12 +114,58 @@ void ShowError(const std::string& message)
     MessageBoxA(nullptr, message.c_str(), nullptr, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
+namespace {
+
+std::deque<std::exception_ptr>& KeptErrors()
+{
+    static std::deque<std::exception_ptr> errors;
+    return errors;
+}
+
+std::string MessageOf(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& raised) {
+        return raised.what();
+    } catch (...) {
+        return "Unknown error";
+    }
+}
+
+}  // namespace
+
+void KeepErrorForReport(std::exception_ptr error)
+{
+    KeptErrors().push_back(std::move(error));
+}
+
+void ReportKeptErrors()
+{
+    // The message box runs messages itself; errors kept meanwhile join the queue.
+    auto& errors = KeptErrors();
+    while (!errors.empty()) {
+        const std::exception_ptr error = errors.front();
+        errors.pop_front();
+        ShowError(MessageOf(error));
+    }
+}
+
+void DispatchWithDialogKeys(MSG& message)
+{
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageA(active, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
 int RunMessageLoop()
 {
-    MSG message;
+    MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchWithDialogKeys(message);
+        ReportKeptErrors();
     }
+    ReportKeptErrors();
     return static_cast<int>(message.wParam);
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
 class TWindow {
@@ -43,5 +44,32 @@ private:
 // The program's one error message box, for errors no caller handled.
 void ShowError(const std::string& message);
 
-// Runs the message loop until WM_QUIT; returns its exit code.
+// An error must not unwind through the frames of Windows that called one of
+// our procedures: it is kept, and the message loop that dispatched the
+// message shows it once the dispatch has returned.
+void KeepErrorForReport(std::exception_ptr error);
+// Shows every kept error through ShowError, oldest first.
+void ReportKeptErrors();
+
+// Runs a handler inside a procedure Windows called; false when it raised an
+// error, which is then kept for the report.
+template <typename Handler>
+bool RunGuarded(Handler&& handler) noexcept
+{
+    try {
+        handler();
+        return true;
+    } catch (...) {
+        KeepErrorForReport(std::current_exception());
+        return false;
+    }
+}
+
+// Dispatches one message; keyboard messages for the active top-level window
+// go through the dialog manager first, so that Tab, Space and Enter work in
+// every window that hosts controls.
+void DispatchWithDialogKeys(MSG& message);
+
+// Runs the message loop until WM_QUIT, reporting kept errors after each
+// message; returns the exit code.
 int RunMessageLoop();

@@ -9,6 +9,6 @@ public:
     TTestHost()
     {
         CreateForm("ZorevaFolderTestHost", "Folder test host", WS_POPUP | WS_CAPTION, 300, 400, true,
-                   GetSysColor(COLOR_BTNFACE));
+                   GetSysColor(COLOR_BTNFACE), nullptr);
     }
 };
