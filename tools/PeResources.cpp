@@ -19,17 +19,25 @@ constexpr size_t kPeSignatureSize = 4;
 constexpr size_t kCoffHeaderSize = 20;
 constexpr size_t kNumberOfSections = 2;  // in the COFF header
 constexpr size_t kSizeOfOptionalHeader = 16;
-constexpr uint16_t kPe32Magic = 0x10B;
 
-// Fields of the PE32 optional header.
+// Fields at the same place in the optional headers of 32- and 64-bit programs.
 constexpr size_t kSizeOfInitializedData = 8;
 constexpr size_t kSectionAlignment = 32;
 constexpr size_t kFileAlignment = 36;
 constexpr size_t kSizeOfImage = 56;
 constexpr size_t kSizeOfHeaders = 60;
 constexpr size_t kCheckSum = 64;
-constexpr size_t kNumberOfRvaAndSizes = 92;
-constexpr size_t kDataDirectories = 96;
+
+// A 64-bit program's optional header (PE32+) has a 64-bit image base and
+// 64-bit stack and heap sizes but no BaseOfData, so what follows the checksum
+// lies further on.
+struct TOptionalHeaderKind {
+    uint16_t Magic;
+    size_t NumberOfRvaAndSizes;
+    size_t DataDirectories;
+};
+constexpr TOptionalHeaderKind kPe32{0x10B, 92, 96};
+constexpr TOptionalHeaderKind kPe32Plus{0x20B, 108, 112};
 constexpr size_t kDataDirectorySize = 8;
 constexpr uint32_t kResourceDirectory = 2;
 constexpr uint32_t kCertificateDirectory = 4;
@@ -87,7 +95,7 @@ bool IsPowerOfTwo(uint32_t value)
 
 ESetupError NotAProgram(const std::string& path)
 {
-    return ESetupError("Not a 32-bit Windows program: " + path);
+    return ESetupError("Not a Windows program: " + path);
 }
 
 ESetupError Damaged(const std::string& path)
@@ -523,27 +531,31 @@ void TPeFile::ReadHeaders(TProgramReader& file)
     if (dos.size() < kDosHeaderSize || dos[0] != 'M' || dos[1] != 'Z') throw NotAProgram(FilePath);
     const uint64_t peOffset = Get32(dos, kPeOffsetField);
     const std::vector<uint8_t> pe = file.ReadAt(peOffset, kPeSignatureSize + kCoffHeaderSize + 2);
-    if (pe.size() < kPeSignatureSize + kCoffHeaderSize + 2 || std::memcmp(pe.data(), "PE\0\0", 4) != 0 ||
-        Get16(pe, kPeSignatureSize + kCoffHeaderSize) != kPe32Magic)
+    if (pe.size() < kPeSignatureSize + kCoffHeaderSize + 2 || std::memcmp(pe.data(), "PE\0\0", 4) != 0)
         throw NotAProgram(FilePath);
+    const uint16_t magic = Get16(pe, kPeSignatureSize + kCoffHeaderSize);
+    if (magic != kPe32.Magic && magic != kPe32Plus.Magic) throw NotAProgram(FilePath);
+    const TOptionalHeaderKind& kind = magic == kPe32.Magic ? kPe32 : kPe32Plus;
 
     const uint64_t optionalHeader = peOffset + kPeSignatureSize + kCoffHeaderSize;
     const uint16_t optionalSize = Get16(pe, kPeSignatureSize + kSizeOfOptionalHeader);
     const uint16_t sectionCount = Get16(pe, kPeSignatureSize + kNumberOfSections);
     const uint64_t sectionTable = optionalHeader + optionalSize;
-    const std::vector<uint8_t> optional = file.ReadAt(optionalHeader, kDataDirectories);
-    if (optionalSize < kDataDirectories || optional.size() < kDataDirectories) throw Damaged(FilePath);
+    const std::vector<uint8_t> optional = file.ReadAt(optionalHeader, kind.DataDirectories);
+    if (optionalSize < kind.DataDirectories || optional.size() < kind.DataDirectories) throw Damaged(FilePath);
     const uint32_t headersSize = Get32(optional, kSizeOfHeaders);
     if (headersSize < sectionTable + kSectionHeaderSize * sectionCount || headersSize > FileSize)
         throw Damaged(FilePath);
-    const uint32_t directories = Get32(optional, kNumberOfRvaAndSizes);
+    const uint32_t directories = Get32(optional, kind.NumberOfRvaAndSizes);
     if (directories <= kResourceDirectory ||
-        kDataDirectories + uint64_t{kDataDirectorySize} * directories > optionalSize)
+        kind.DataDirectories + uint64_t{kDataDirectorySize} * directories > optionalSize)
         throw Damaged(FilePath);
 
     Headers = file.ReadAt(0, headersSize);
     CoffHeader = static_cast<size_t>(peOffset + kPeSignatureSize);
     OptionalHeader = static_cast<size_t>(optionalHeader);
+    DataDirectoryCount = directories;
+    DataDirectories = static_cast<size_t>(optionalHeader + kind.DataDirectories);
     SectionTable = static_cast<size_t>(sectionTable);
     FileAlignment = Get32(optional, kFileAlignment);
     SectionAlignment = Get32(optional, kSectionAlignment);
@@ -587,14 +599,14 @@ uint32_t TPeFile::Field32(size_t offset) const
 
 uint32_t TPeFile::DataDirectoryRva(uint32_t index) const
 {
-    if (index >= Field32(OptionalHeader + kNumberOfRvaAndSizes)) return 0;
-    return Field32(OptionalHeader + kDataDirectories + kDataDirectorySize * index);
+    if (index >= DataDirectoryCount) return 0;
+    return Field32(DataDirectories + kDataDirectorySize * index);
 }
 
 uint32_t TPeFile::DataDirectorySize(uint32_t index) const
 {
-    if (index >= Field32(OptionalHeader + kNumberOfRvaAndSizes)) return 0;
-    return Field32(OptionalHeader + kDataDirectories + kDataDirectorySize * index + 4);
+    if (index >= DataDirectoryCount) return 0;
+    return Field32(DataDirectories + kDataDirectorySize * index + 4);
 }
 
 const TSection* TPeFile::SectionHoldingRva(uint32_t rva) const
@@ -708,7 +720,7 @@ std::vector<uint8_t> TPeFile::HeadersFor(const TPlacement& placement, uint32_t r
     Put32(headers, initialisedData, Field32(initialisedData) - replacedRawSize + rawSize);
     Put32(headers, OptionalHeader + kSizeOfImage,
           static_cast<uint32_t>(AlignUp(uint64_t{placement.VirtualAddress} + resourceBytes, SectionAlignment)));
-    const size_t directory = OptionalHeader + kDataDirectories + kDataDirectorySize * kResourceDirectory;
+    const size_t directory = DataDirectories + kDataDirectorySize * kResourceDirectory;
     Put32(headers, directory, placement.VirtualAddress);
     Put32(headers, directory + 4, resourceBytes);
     Put32(headers, OptionalHeader + kCheckSum, 0);

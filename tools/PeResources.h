@@ -1,9 +1,9 @@
 #pragma once
 
-// The resources of a 32-bit Windows program (PE32), read and rewritten
-// without the Windows API so that the packer runs on any host. Programs are
-// read piecewise and resource bytes are copied file to file, so a resource of
-// hundreds of megabytes never sits in memory.
+// The resources of a 32- or 64-bit Windows program (PE32 or PE32+), read and
+// rewritten without the Windows API so that the packer runs on any host.
+// Programs are read piecewise and resource bytes are copied file to file, so a
+// resource of hundreds of megabytes never sits in memory.
 
 #include <cstdint>
 #include <map>
@@ -72,9 +72,9 @@ struct TSection {
 
 class TPeFile {
 public:
-    // Reads the headers and the resource tree; raises "Not a 32-bit Windows
-    // program: PATH" for anything else and "Damaged Windows program: PATH"
-    // for headers or resources that point outside the file.
+    // Reads the headers and the resource tree; raises "Not a Windows program:
+    // PATH" for anything else and "Damaged Windows program: PATH" for headers
+    // or resources that point outside the file.
     explicit TPeFile(const std::string& path);
 
     const std::string& Path() const { return FilePath; }
@@ -113,6 +113,8 @@ private:
     std::vector<uint8_t> Headers;
     size_t CoffHeader = 0;
     size_t OptionalHeader = 0;
+    uint32_t DataDirectoryCount = 0;
+    size_t DataDirectories = 0;
     size_t SectionTable = 0;
     uint32_t FileAlignment = 0;
     uint32_t SectionAlignment = 0;

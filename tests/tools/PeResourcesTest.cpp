@@ -1,6 +1,6 @@
-// The portable resource writer on hand-made programs, checked with the tests'
-// own reader: section and image bookkeeping, directory order, alignment,
-// checksum, and the programs it must refuse.
+// The portable resource writer on hand-made 32- and 64-bit programs, checked
+// with the tests' own reader: section and image bookkeeping, directory order,
+// alignment, checksum, and the programs it must refuse.
 
 #include "tools/PeResources.h"
 
@@ -45,8 +45,16 @@ TResourceBytes AsResources(const std::vector<TTestResource>& resources)
     return bytes;
 }
 
-class PeResourcesTest : public testing::Test {
+// Every case runs on a PE32 and on a PE32+ program.
+class PeResourcesTest : public testing::TestWithParam<bool> {
 protected:
+    static TTestProgram Program()
+    {
+        TTestProgram program;
+        program.Pe32Plus = GetParam();
+        return program;
+    }
+
     std::string Write(const std::string& name, const Bytes& bytes)
     {
         WriteAll(Temp.Path() / name, bytes);
@@ -100,9 +108,9 @@ void ExpectConsistentImage(const TProgramView& view)
     }
 }
 
-TEST_F(PeResourcesTest, AddsAResourceSectionAfterTheLastSection)
+TEST_P(PeResourcesTest, AddsAResourceSectionAfterTheLastSection)
 {
-    const Bytes original = TTestProgram{}.Build();
+    const Bytes original = Program().Build();
     const TProgramView input(original);
     const Bytes payload = SampleRandom(100003);
     const TProgramView output = Pack(Write("plain.exe", original), payload);
@@ -114,20 +122,22 @@ TEST_F(PeResourcesTest, AddsAResourceSectionAfterTheLastSection)
     EXPECT_EQ(added.VirtualAddress, input.Optional32(kSizeOfImage));
     EXPECT_EQ(added.RawOffset, original.size());
     EXPECT_EQ(output.Optional32(kSizeOfInitializedData), input.Optional32(kSizeOfInitializedData) + added.RawSize);
+    EXPECT_EQ(output.HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
     EXPECT_TRUE(std::equal(original.begin() + 0x400, original.end(), output.File().begin() + 0x400))
         << "the sections' bytes stay as they were";
     EXPECT_EQ(output.Resources(), (TResourceBytes{{{"#10", "VIZEZURAR", 0}, payload}}));
 }
 
-TEST_F(PeResourcesTest, KeepsEveryResourceAndSortsTheDirectory)
+TEST_P(PeResourcesTest, KeepsEveryResourceAndSortsTheDirectory)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = MixedResources();
     const Bytes original = program.Build();
     const Bytes payload = SampleText(5001);
     const TProgramView output = Pack(Write("rich.exe", original), payload);
 
     ExpectConsistentImage(output);
+    EXPECT_EQ(output.HeadersBesideResourceBookkeeping(), TProgramView(original).HeadersBesideResourceBookkeeping());
     TResourceBytes expected = AsResources(program.Resources);
     expected[{"#10", "VIZEZURAR", 0}] = payload;
     EXPECT_EQ(output.Resources(), expected);
@@ -135,9 +145,9 @@ TEST_F(PeResourcesTest, KeepsEveryResourceAndSortsTheDirectory)
     EXPECT_EQ(output.TableKeys().back(), (std::vector<std::string>{"ZOREVATEXT", "#3", "#10", "#16", "#24"}));
 }
 
-TEST_F(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
+TEST_P(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = MixedResources();
     program.ResourcesLast = true;
     const Bytes original = program.Build();
@@ -151,6 +161,7 @@ TEST_F(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
     EXPECT_EQ(grown.Sections().back().RawOffset, old.RawOffset);
     EXPECT_EQ(grown.Optional32(kSizeOfInitializedData),
               input.Optional32(kSizeOfInitializedData) - old.RawSize + grown.Sections().back().RawSize);
+    EXPECT_EQ(grown.HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
 
     const Bytes small = TextBytes("small");
     const TProgramView shrunk = Pack(Write("grown.exe", grown.File()), small, "shrunk.exe");
@@ -162,9 +173,9 @@ TEST_F(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
     EXPECT_EQ(shrunk.Resources(), expected);
 }
 
-TEST_F(PeResourcesTest, ReplacesAPayloadInTheLanguageOfTheFirstOne)
+TEST_P(PeResourcesTest, ReplacesAPayloadInTheLanguageOfTheFirstOne)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = {{"#10", "VIZEZURAR", 0x409, TextBytes("English")},
                          {"#10", "VIZEZURAR", 0x407, TextBytes("German")},
                          {"#10", "OTHER", 0x409, TextBytes("kept")}};
@@ -174,9 +185,9 @@ TEST_F(PeResourcesTest, ReplacesAPayloadInTheLanguageOfTheFirstOne)
               (TResourceBytes{{{"#10", "OTHER", 0x409}, TextBytes("kept")}, {{"#10", "VIZEZURAR", 0x407}, payload}}));
 }
 
-TEST_F(PeResourcesTest, LooksUpAndCopiesOutAResource)
+TEST_P(PeResourcesTest, LooksUpAndCopiesOutAResource)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = MixedResources();
     const pe::TPeFile input(Write("rich.exe", program.Build()));
     const auto found = pe::LookUpResource(input.Resources(), pe::TResourceKey::Text("zorevatext"),
@@ -188,7 +199,7 @@ TEST_F(PeResourcesTest, LooksUpAndCopiesOutAResource)
                                     pe::TResourceKey::Text("VIZEZURAR")));
 }
 
-TEST_F(PeResourcesTest, RefusesProgramsItCannotRewrite)
+TEST_P(PeResourcesTest, RefusesProgramsItCannotRewrite)
 {
     const auto refusal = [this](const std::string& name, const Bytes& bytes) {
         const std::string path = Write(name, bytes);
@@ -202,43 +213,45 @@ TEST_F(PeResourcesTest, RefusesProgramsItCannotRewrite)
         fs::remove(Temp.Path() / "out.exe");
         return error;
     };
-    const std::string notAProgram = "Not a 32-bit Windows program: ";
+    const std::string notAProgram = "Not a Windows program: ";
     EXPECT_EQ(refusal("text.exe", TextBytes("just text")), notAProgram + (Temp / "text.exe"));
     EXPECT_EQ(refusal("dos.exe", Bytes{'M', 'Z', 0, 0}), notAProgram + (Temp / "dos.exe"));
-    TTestProgram program;
-    program.Pe32Plus = true;
-    EXPECT_EQ(refusal("64.exe", program.Build()), notAProgram + (Temp / "64.exe"));
+    TTestProgram program = Program();
+    Bytes rom = program.Build();
+    const size_t magic = rom.at(0x3C) + 24;
+    rom.at(magic) = 0x07;  // 0x107: a ROM image
+    rom.at(magic + 1) = 0x01;
+    EXPECT_EQ(refusal("rom.exe", rom), notAProgram + (Temp / "rom.exe"));
 
-    program = {};
     program.HeadersFull = true;
     EXPECT_EQ(refusal("full.exe", program.Build()), "No room for another section header in " + (Temp / "full.exe"));
     program.Resources = MixedResources();
     program.ResourcesLast = true;
     EXPECT_EQ(refusal("full-last.exe", program.Build()), "no error") << "rebuilt in place, no header needed";
 
-    program = {};
+    program = Program();
     program.Signed = true;
     EXPECT_EQ(refusal("signed.exe", program.Build()),
               "Signed program cannot take a payload: " + (Temp / "signed.exe") + " (sign the setup after packing)");
-    program = {};
+    program = Program();
     program.OverlayBytes = 100;
     EXPECT_EQ(refusal("overlay.exe", program.Build()),
               "Program carries data after its sections: " + (Temp / "overlay.exe"));
 
     EXPECT_EQ(ErrorOf([&] { pe::TPeFile{Temp / "absent.exe"}; }),
               "Unable to open file (" + (Temp / "absent.exe") + ")");
-    const std::string same = Write("same.exe", TTestProgram{}.Build());
+    const std::string same = Write("same.exe", Program().Build());
     EXPECT_EQ(ErrorOf([&] {
                   const pe::TPeFile input(same);
                   input.WriteWithResources(input.Resources(), same);
               }),
               "Cannot write a program over itself: " + same);
-    EXPECT_EQ(ReadAll(same), TTestProgram{}.Build());
+    EXPECT_EQ(ReadAll(same), Program().Build());
 }
 
-TEST_F(PeResourcesTest, RefusesResourceDirectoriesThatPointAstray)
+TEST_P(PeResourcesTest, RefusesResourceDirectoriesThatPointAstray)
 {
-    TTestProgram program;
+    TTestProgram program = Program();
     program.Resources = {{"#10", "ONE", 0, TextBytes("data")}};
     const Bytes original = program.Build();
     const TProgramView view(original);
@@ -257,5 +270,10 @@ TEST_F(PeResourcesTest, RefusesResourceDirectoriesThatPointAstray)
     EXPECT_TRUE(damaged(dataEntry + 4, 0x100000)) << "data reaching past its section";
     EXPECT_FALSE(damaged(dataEntry + 4, 3)) << "the unchanged layout reads";
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, PeResourcesTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& pe32Plus) {
+                             return pe32Plus.param ? "Pe32Plus" : "Pe32";
+                         });
 
 }  // namespace

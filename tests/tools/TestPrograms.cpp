@@ -218,6 +218,33 @@ Bytes TTestProgram::Build() const
 TProgramView::TProgramView(Bytes file) : Data(std::move(file))
 {
     Optional = Get32(Data, 0x3C) + 24;
+    Directories = Optional + (Get16(Data, Optional) == 0x20B ? 112 : 96);
+}
+
+uint32_t TProgramView::ResourceRva() const
+{
+    return Get32(Data, Directories + 16);
+}
+
+uint32_t TProgramView::ResourceSize() const
+{
+    return Get32(Data, Directories + 20);
+}
+
+Bytes TProgramView::HeadersBesideResourceBookkeeping() const
+{
+    Bytes headers(Data.begin(), Data.begin() + Optional32(60));
+    const auto clear = [&headers](size_t at, size_t count) {
+        std::fill_n(headers.begin() + static_cast<std::ptrdiff_t>(at), count, 0);
+    };
+    clear(Optional - 18, 2);
+    for (const size_t field : {8, 56, 64}) clear(Optional + field, 4);
+    clear(Directories + 16, 8);
+    const size_t table = Optional + Get16(Data, Optional - 4);
+    const std::vector<TProgramSection> sections = Sections();
+    for (size_t i = 0; i < sections.size(); ++i)
+        if (sections[i].Name == ".rsrc") clear(table + 40 * i, 40);
+    return headers;
 }
 
 uint32_t TProgramView::Optional32(size_t offset) const

@@ -1,6 +1,6 @@
 #pragma once
 
-// Hand-made 32-bit Windows programs for tests on any host, and a reader of
+// Hand-made 32- and 64-bit Windows programs for tests on any host, and a reader of
 // what the tests check in a program file. Both are written here from the
 // PE/COFF layout, independently of tools/PeResources, so that a fault shared
 // by the packer's reader and writer cannot hide.
@@ -44,13 +44,17 @@ class TProgramView {
 public:
     explicit TProgramView(Bytes file);
 
-    // Fields of the PE32 optional header by offset.
+    // Fields of the optional header by offset, where PE32 and PE32+ agree.
     uint32_t Optional32(size_t offset) const;
     std::vector<TProgramSection> Sections() const;
-    uint32_t ResourceRva() const { return Optional32(96 + 16); }
-    uint32_t ResourceSize() const { return Optional32(96 + 20); }
+    uint32_t ResourceRva() const;
+    uint32_t ResourceSize() const;
     uint32_t StoredChecksum() const { return Optional32(64); }
     uint32_t ComputedChecksum() const;
+    // The headers with the fields a new resource section changes set to zero:
+    // the section count, SizeOfInitializedData, SizeOfImage, the checksum, the
+    // resource directory entry and every .rsrc section header.
+    Bytes HeadersBesideResourceBookkeeping() const;
 
     // Walked from the resource directory: every resource, the data RVAs, and
     // the keys of every table in stored order.
@@ -67,6 +71,7 @@ private:
 
     Bytes Data;
     size_t Optional = 0;
+    size_t Directories = 0;
 };
 
 // Names first, compared upper-cased; numbers after, ascending.

@@ -328,12 +328,8 @@ TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
     fs::remove(ws / "Additional" / "Docs" / "Pictures" / "a:b");
 
     WriteAll(Temp.Path() / "text.exe", TextBytes("MZ, but not much of a program"));
-    EXPECT_EQ(refusal(Temp / "text.exe"), prefix + "Not a 32-bit Windows program: " + (Temp / "text.exe") + "\n");
+    EXPECT_EQ(refusal(Temp / "text.exe"), prefix + "Not a Windows program: " + (Temp / "text.exe") + "\n");
     TTestProgram program;
-    program.Pe32Plus = true;
-    WriteAll(Temp.Path() / "64.exe", program.Build());
-    EXPECT_EQ(refusal(Temp / "64.exe"), prefix + "Not a 32-bit Windows program: " + (Temp / "64.exe") + "\n");
-    program = {};
     program.HeadersFull = true;
     WriteAll(Temp.Path() / "full.exe", program.Build());
     EXPECT_EQ(refusal(Temp / "full.exe"),
