@@ -6,6 +6,7 @@
 //   state <name> <picture file name>        a button showed another picture
 //   size <name> <width>x<height>            a button took a new size
 //   click <name>
+//   doubleclick <milliseconds>              the double-click time
 // It ends when the file "quit" appears beside the log, or after a minute.
 // Usage: skinned_window_probe.exe FOLDER (pictures in, log written to FOLDER\probe.log)
 
@@ -136,6 +137,7 @@ int main(int argc, char** argv)
     main.ReportPlace();
     off.ReportPlace();
     missing.ReportPlace();
+    Report("doubleclick " + std::to_string(GetDoubleClickTime()));
     Report("ready " + RectText(bounds));
     SetTimer(nullptr, 0, kPollMs, &Poll);
     RunMessageLoop();
