@@ -29,12 +29,11 @@ std::string TSetupLogBook::UninstallString() const
     return "\"" + folder + "Uninstall.exe\"";
 }
 
-void TSetupLogBook::SaveLog()
+// The header goes only into the file: Lines stays the record of the run, so a
+// second save after a failed finish writes the same log again.
+void TSetupLogBook::SaveLog() const
 {
-    AddFirst("KEY=" + KeyName);
-    AddFirst("NAME=" + DisplayTitle);
-    AddFirst("SetupLOG");
-    std::string text;
+    std::string text = "SetupLOG\r\nNAME=" + DisplayTitle + "\r\nKEY=" + KeyName + "\r\n";
     for (const std::string& line : Lines) text += line + "\r\n";
     files::TFile log;
     log.CreateForWriting(LogFileName);

@@ -21,8 +21,8 @@ public:
     // empty KeyName registers nothing: the key would be the uninstall key itself.
     void RegisterUninstall() const;
 #endif
-    // Puts the three header lines on top and writes every line, CR LF after each.
-    void SaveLog();
+    // Writes the three header lines, then every entry, CR LF after each line.
+    void SaveLog() const;
 
     const std::vector<std::string>& Entries() const { return Lines; }
 

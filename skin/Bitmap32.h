@@ -75,5 +75,17 @@ private:
     TDrawMode Mode = TDrawMode::dmOpaque;
 };
 
+// Holds a bitmap's lock for a scope, so that an error on the way cannot leave it locked.
+class TBitmapLock {
+public:
+    explicit TBitmapLock(TBitmap32& bitmap) : Locked(bitmap) { Locked.Lock(); }
+    ~TBitmapLock() { Locked.Unlock(); }
+    TBitmapLock(const TBitmapLock&) = delete;
+    TBitmapLock& operator=(const TBitmapLock&) = delete;
+
+private:
+    TBitmap32& Locked;
+};
+
 // destination's alpha from the brightness of source's pixels; sizes destination to source.
 void AlphaFromIntensity(TBitmap32* destination, const TBitmap32* source);

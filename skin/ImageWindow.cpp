@@ -8,7 +8,22 @@ namespace {
 
 constexpr uint32_t kVisibleLayers = 0x80000000u;
 constexpr int kFormClientWidth = 386, kFormClientHeight = 324;
-constexpr int kFrameWidth = 320, kFrameHeight = 240;
+
+// A paint begun is ended however the painting ends: an error in a paint stage
+// must not keep the window's device context.
+class TPaintScope {
+public:
+    explicit TPaintScope(HWND window) : Window(window), Dc(BeginPaint(window, &Paint)) {}
+    ~TPaintScope() { EndPaint(Window, &Paint); }
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+    HDC Canvas() const { return Dc; }
+
+private:
+    HWND Window;
+    PAINTSTRUCT Paint{};
+    HDC Dc;
+};
 
 }  // namespace
 
@@ -178,10 +193,9 @@ void TImageWindow::PaintBackground()
 void TImageWindow::PaintBitmap()
 {
     if (Bitmap.Empty() || CachedBitmapRect.IsEmpty()) return;
-    Bitmap.Lock();
+    const TBitmapLock lock(Bitmap);
     const TPixelRect& r = CachedBitmapRect;
     Bitmap.StretchTo(Buffer, RECT{r.Left, r.Top, r.Right, r.Bottom});
-    Bitmap.Unlock();
 }
 
 void TImageWindow::PaintFocusFrame(const TPixelRect& rect)
@@ -192,16 +206,15 @@ void TImageWindow::PaintFocusFrame(const TPixelRect& rect)
 
 void TImageWindow::Paint()
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(Handle(), &paint);
+    const TPaintScope paint(Handle());
     AdjustBufferSize();
     if (!BufferValid) RunPaintStages();
     const RECT client = ClientRect();
-    Buffer.Lock();
-    BitBlt(dc, 0, 0, client.right, client.bottom, Buffer.Handle(), 0, 0, SRCCOPY);
-    Buffer.Unlock();
-    if (OnGDIOverlay) OnGDIOverlay(*this, dc);
-    EndPaint(Handle(), &paint);
+    {
+        const TBitmapLock lock(Buffer);
+        BitBlt(paint.Canvas(), 0, 0, client.right, client.bottom, Buffer.Handle(), 0, 0, SRCCOPY);
+    }
+    if (OnGDIOverlay) OnGDIOverlay(*this, paint.Canvas());
 }
 
 void TImageWindow::MouseDown(TMouseButton button, WPARAM wParam, LPARAM lParam)
@@ -254,9 +267,14 @@ LRESULT TImageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: Paint(); return 0;
     case WM_SIZE: Resized(); break;
-    case WM_LBUTTONDOWN: MouseDown(TMouseButton::mbLeft, wParam, lParam); return 0;
-    case WM_RBUTTONDOWN: MouseDown(TMouseButton::mbRight, wParam, lParam); return 0;
-    case WM_MBUTTONDOWN: MouseDown(TMouseButton::mbMiddle, wParam, lParam); return 0;
+    // The class asks for double clicks, so Windows turns every second quick
+    // press into a double click: it is a press like any other.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: MouseDown(TMouseButton::mbLeft, wParam, lParam); return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: MouseDown(TMouseButton::mbRight, wParam, lParam); return 0;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: MouseDown(TMouseButton::mbMiddle, wParam, lParam); return 0;
     case WM_LBUTTONUP: MouseUp(TMouseButton::mbLeft, wParam, lParam); return 0;
     case WM_RBUTTONUP: MouseUp(TMouseButton::mbRight, wParam, lParam); return 0;
     case WM_MBUTTONUP: MouseUp(TMouseButton::mbMiddle, wParam, lParam); return 0;
@@ -276,9 +294,9 @@ TZForm::TZForm(HWND owner)
     CreateHandle("TZForm", 0, WS_POPUP | WS_CLIPCHILDREN, owner, RECT{0, 0, kFormClientWidth, kFormClientHeight});
 }
 
-TZFrame::TZFrame(HWND parent)
+TZFrame::TZFrame(HWND parent, const RECT& bounds)
 {
-    CreateHandle("TZFrame", 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, parent, RECT{0, 0, kFrameWidth, kFrameHeight});
+    CreateHandle("TZFrame", 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, parent, bounds);
 }
 
 void TZFrame::Changed()

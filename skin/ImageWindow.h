@@ -118,10 +118,12 @@ public:
     explicit TZForm(HWND owner = nullptr);
 };
 
+constexpr RECT kFrameDesignBounds{0, 0, 320, 240};
+
 // A child window showing its Bitmap; it repaints itself on every change.
 class TZFrame : public TImageWindow {
 public:
-    explicit TZFrame(HWND parent);
+    explicit TZFrame(HWND parent, const RECT& bounds = kFrameDesignBounds);
 
 protected:
     void Changed() override;

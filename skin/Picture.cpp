@@ -9,6 +9,7 @@
 
 #include "skin/Bitmap32.h"
 #include "utilities/FileSystem.h"
+#include "utilities/Handles.h"
 #include "utilities/SetupError.h"
 
 namespace {
@@ -36,27 +37,11 @@ TPictureKind KindOf(const std::string& path)
     throw ESetupError("Unknown picture file extension (." + extension + ")");
 }
 
-class TGdiBitmap {
-public:
-    explicit TGdiBitmap(HBITMAP handle) : Handle(handle) {}
-    ~TGdiBitmap()
-    {
-        if (Handle) DeleteObject(Handle);
-    }
-    TGdiBitmap(const TGdiBitmap&) = delete;
-    TGdiBitmap& operator=(const TGdiBitmap&) = delete;
-    HBITMAP Get() const { return Handle; }
-
-private:
-    HBITMAP Handle;
-};
-
 void LoadBitmapFile(TBitmap32& bitmap, const std::string& path)
 {
-    const TGdiBitmap file(static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    const TGdiObject file(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     DIBSECTION dib{};
-    if (!file.Get() || GetObjectA(file.Get(), sizeof dib, &dib) != sizeof dib) throw ESetupError("Bitmap image is not valid");
+    if (!file || GetObjectA(file.Get(), sizeof dib, &dib) != sizeof dib) throw ESetupError("Bitmap image is not valid");
     const int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
     bitmap.SetDimensions(width, height);
     BITMAPINFO info{};
@@ -67,8 +52,8 @@ void LoadBitmapFile(TBitmap32& bitmap, const std::string& path)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     GdiFlush();
-    if (GetDIBits(bitmap.Handle(), file.Get(), 0, static_cast<UINT>(height), bitmap.Bits(), &info, DIB_RGB_COLORS) !=
-        height)
+    const auto section = static_cast<HBITMAP>(file.Get());
+    if (GetDIBits(bitmap.Handle(), section, 0, static_cast<UINT>(height), bitmap.Bits(), &info, DIB_RGB_COLORS) != height)
         throw ESetupError("Bitmap image is not valid");
     if (dib.dsBm.bmBitsPixel != 32) bitmap.MakeOpaque();
 }

@@ -3,11 +3,11 @@
 #include "utilities/KUtilities.h"
 #include "utilities/WindowRegion.h"
 
-template <typename Base, int kCornerSize, bool kAlwaysStretch>
-TSkinnedWindow<Base, kCornerSize, kAlwaysStretch>::TSkinnedWindow(HWND parent) : Base(parent)
-{
-    Skin.SetOnChange([this](KGraphic&) { SkinChanged(); });
-}
+namespace {
+
+constexpr int kButtonDesignWidth = 73, kButtonDesignHeight = 57;
+
+}  // namespace
 
 template <typename Base, int kCornerSize, bool kAlwaysStretch>
 void TSkinnedWindow<Base, kCornerSize, kAlwaysStretch>::SetShapeMode(uint8_t mode)
@@ -90,7 +90,9 @@ void TSkinnedWindow<Base, kCornerSize, kAlwaysStretch>::Resized()
 template class TSkinnedWindow<TZForm, 10, false>;
 template class TSkinnedWindow<TZFrame, 4, true>;
 
-TZupButton::TZupButton(HWND parent) : TZupFrame(parent), ComponentName(NewComponentName())
+TZupButton::TZupButton(HWND parent, POINT position)
+    : TZupFrame(parent, RECT{position.x, position.y, position.x + kButtonDesignWidth, position.y + kButtonDesignHeight}),
+      ComponentName(NewComponentName())
 {
     OnMouseEnter = [this](TImageWindow&) { BEnter(); };
     OnMouseLeave = [this](TImageWindow&) { BExit(); };

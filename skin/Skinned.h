@@ -17,7 +17,12 @@ enum TShapeMode : uint8_t { shRectangle = 0, shEllipse = 1, shRoundRect = 2, shN
 template <typename Base, int kCornerSize, bool kAlwaysStretch>
 class TSkinnedWindow : public Base {
 public:
-    explicit TSkinnedWindow(HWND parent = nullptr);
+    // Takes the construction arguments of the image form or frame below.
+    template <typename... TBaseArgs>
+    explicit TSkinnedWindow(TBaseArgs... args) : Base(args...)
+    {
+        Skin.SetOnChange([this](KGraphic&) { SkinChanged(); });
+    }
     ~TSkinnedWindow() override { Skin.SetOnChange(nullptr); }
 
     KGraphic Skin;
@@ -47,7 +52,9 @@ using TZupFrame = TSkinnedWindow<TZFrame, 4, true>;
 // A bitmap button: one picture per state, the size of the picture it shows.
 class TZupButton : public TZupFrame {
 public:
-    explicit TZupButton(HWND parent);
+    // At position within the parent, of the design size 73 x 57 until its
+    // first picture gives it its own.
+    TZupButton(HWND parent, POINT position);
 
     std::string ImageNormal;
     std::string ImageOver;

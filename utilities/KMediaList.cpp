@@ -1,6 +1,5 @@
 #include "utilities/KMediaList.h"
 
-#include "skin/Picture.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
@@ -21,17 +20,25 @@ std::unique_ptr<TBitmap32> LoadOrPlaceholder(const std::string& name)
 
 }  // namespace
 
-KMediaList::KMediaList() : Timer(SetTimer(nullptr, 0, kMediaSweepInterval, &KMediaList::TimerTimer)) {}
+KMediaList* KMediaList::Current = nullptr;
+
+KMediaList::KMediaList(const TGdiplusSession&)
+{
+    if (Current) throw ESetupError("The picture cache exists already");
+    Timer = SetTimer(nullptr, 0, kMediaSweepInterval, &KMediaList::TimerTimer);
+    Current = this;
+}
 
 KMediaList::~KMediaList()
 {
     if (Timer) KillTimer(nullptr, Timer);
+    Current = nullptr;
 }
 
 KMediaList& KMediaList::Instance()
 {
-    static KMediaList cache;
-    return cache;
+    if (!Current) throw ESetupError("No picture cache: the program makes one after starting GDI+");
+    return *Current;
 }
 
 void CALLBACK KMediaList::TimerTimer(HWND, UINT, UINT_PTR, DWORD)

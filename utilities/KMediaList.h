@@ -1,6 +1,6 @@
 #pragma once
 
-// The process-wide cache of decoded skin pictures. Each file is decoded once
+// The program's one cache of decoded skin pictures. Each file is decoded once
 // while it is in use; a sweep every minute drops pictures asked for fewer than
 // three times since the previous sweep. A file that cannot be loaded is
 // replaced by the built-in 100 x 100 placeholder picture, without a message.
@@ -9,12 +9,16 @@
 
 #include "skin/Bitmap32.h"
 #include "skin/CountedCache.h"
+#include "skin/Picture.h"
 
 constexpr UINT kMediaSweepInterval = 60000;  // ms
 
 class KMediaList {
 public:
-    KMediaList();
+    // GDI+ decodes the placeholder and most picture formats, so the program
+    // starts it first and keeps it running for as long as the cache lives.
+    // The sweep timer needs the thread's message loop.
+    explicit KMediaList(const TGdiplusSession& gdiplus);
     ~KMediaList();
     KMediaList(const KMediaList&) = delete;
     KMediaList& operator=(const KMediaList&) = delete;
@@ -25,12 +29,13 @@ public:
     size_t Count() const { return Entries.Size(); }
     int RequestCount(size_t index) const { return Entries.CountAt(index); }
 
-    // The one cache of the program, made on first use; its sweep timer needs
-    // the thread's message loop.
+    // The cache the program made; raises ESetupError while there is none.
     static KMediaList& Instance();
 
 private:
     static void CALLBACK TimerTimer(HWND, UINT, UINT_PTR, DWORD);
+
+    static KMediaList* Current;
 
     TCountedCache<TBitmap32> Entries;
     UINT_PTR Timer = 0;

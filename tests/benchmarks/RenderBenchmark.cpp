@@ -14,6 +14,7 @@
 #include "skin/Picture.h"
 #include "skin/Skinned.h"
 #include "utilities/FileSystem.h"
+#include "utilities/KMediaList.h"
 #include "utilities/WindowRegion.h"
 
 namespace {
@@ -79,6 +80,7 @@ void Measure(const char* what, const std::function<void()>& work)
 int main()
 {
     TGdiplusSession gdiplus;
+    KMediaList media(gdiplus);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string skinFile = std::string(temp) + "zoreva-render-benchmark.bmp";

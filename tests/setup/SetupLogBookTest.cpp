@@ -7,50 +7,79 @@
 
 namespace {
 
-// What an installation with a program folder, a ReadMe and a desktop icon
-// records, in the order the installation run does it.
-void RecordInstallation(TSetupLogBook& book)
+const std::string D = "C:\\Program Files\\App", F = "C:\\Start\\App";
+
+// The three folders below the destination, in the order the run makes them.
+void RecordDestination(TSetupLogBook& book)
 {
-    const std::string d = "C:\\Program Files\\App", f = "C:\\Start\\App";
-    book.AddDirectory(d);
-    book.AddDirectory(d + "\\Graphics");
-    book.AddDirectory(d + "\\Sounds");
-    book.AddDirectory(d + "\\Additional");
-    book.AddCopiedFile(d + "\\App.exe");
-    book.AddCopiedFile(d + "\\ReadMe.txt");
-    book.AddCopiedFile(d + "\\ReadMe.txt");
-    book.AddDirectory(f);
-    book.AddLink(f + "\\App.lnk");
-    book.AddLink(f + "\\Uninstall.lnk");
-    book.AddLink(f + "\\ReadMe.txt.lnk");
-    book.AddLink("C:\\Desktop\\App.lnk");
+    book.AddDirectory(D);
+    book.AddDirectory(D + "\\Graphics");
+    book.AddDirectory(D + "\\Sounds");
+    book.AddDirectory(D + "\\Additional");
 }
 
-TEST(SetupLogBook, WritesHeaderThenEntriesNewestFirstWithCrLf)
+const std::string kDestinationLines = "DIRECTORY=C:\\Program Files\\App\\Additional\r\n"
+                                      "DIRECTORY=C:\\Program Files\\App\\Sounds\r\n"
+                                      "DIRECTORY=C:\\Program Files\\App\\Graphics\r\n"
+                                      "DIRECTORY=C:\\Program Files\\App\r\n";
+
+struct TLogCase {
+    const char* What;
+    void (*Record)(TSetupLogBook&);
+    std::string Expected;  // after the three header lines
+};
+
+const TLogCase kLogCases[] = {
+    {"program folder, files (one twice), ReadMe and desktop icon",
+     [](TSetupLogBook& book) {
+         RecordDestination(book);
+         book.AddCopiedFile(D + "\\App.exe");
+         book.AddCopiedFile(D + "\\ReadMe.txt");
+         book.AddCopiedFile(D + "\\ReadMe.txt");
+         book.AddDirectory(F);
+         book.AddLink(F + "\\App.lnk");
+         book.AddLink(F + "\\Uninstall.lnk");
+         book.AddLink(F + "\\ReadMe.txt.lnk");
+         book.AddLink("C:\\Desktop\\App.lnk");
+     },
+     "LINK=C:\\Desktop\\App.lnk\r\n"
+     "LINK=C:\\Start\\App\\ReadMe.txt.lnk\r\n"
+     "LINK=C:\\Start\\App\\Uninstall.lnk\r\n"
+     "LINK=C:\\Start\\App\\App.lnk\r\n"
+     "DIRECTORY=C:\\Start\\App\r\n"
+     "COPYFILE=C:\\Program Files\\App\\ReadMe.txt\r\n"
+     "COPYFILE=C:\\Program Files\\App\\ReadMe.txt\r\n"
+     "COPYFILE=C:\\Program Files\\App\\App.exe\r\n" +
+         kDestinationLines},
+    {"no files, no program folder: seven lines", RecordDestination, kDestinationLines},
+    {"no files, no program folder, desktop icon: eight lines",
+     [](TSetupLogBook& book) {
+         RecordDestination(book);
+         book.AddLink("C:\\Desktop\\App.lnk");
+     },
+     "LINK=C:\\Desktop\\App.lnk\r\n" + kDestinationLines},
+};
+
+// Saved twice, as a second Forward after a failed finish does: both files
+// are the same log, and the entries stay what the run recorded.
+TEST(SetupLogBook, WritesHeaderThenEntriesNewestFirstWithCrLfOnEverySave)
 {
-    TTempFolder temp;
-    TSetupLogBook book;
-    RecordInstallation(book);
-    book.LogFileName = temp / "setup.log";
-    book.KeyName = "App";
-    book.DisplayTitle = "The App";
-    book.SaveLog();
-    EXPECT_EQ(ReadAll(temp / "setup.log"),
-              TextBytes("SetupLOG\r\n"
-                        "NAME=The App\r\n"
-                        "KEY=App\r\n"
-                        "LINK=C:\\Desktop\\App.lnk\r\n"
-                        "LINK=C:\\Start\\App\\ReadMe.txt.lnk\r\n"
-                        "LINK=C:\\Start\\App\\Uninstall.lnk\r\n"
-                        "LINK=C:\\Start\\App\\App.lnk\r\n"
-                        "DIRECTORY=C:\\Start\\App\r\n"
-                        "COPYFILE=C:\\Program Files\\App\\ReadMe.txt\r\n"
-                        "COPYFILE=C:\\Program Files\\App\\ReadMe.txt\r\n"
-                        "COPYFILE=C:\\Program Files\\App\\App.exe\r\n"
-                        "DIRECTORY=C:\\Program Files\\App\\Additional\r\n"
-                        "DIRECTORY=C:\\Program Files\\App\\Sounds\r\n"
-                        "DIRECTORY=C:\\Program Files\\App\\Graphics\r\n"
-                        "DIRECTORY=C:\\Program Files\\App\r\n"));
+    const std::string header = "SetupLOG\r\nNAME=The App\r\nKEY=App\r\n";
+    for (const TLogCase& c : kLogCases) {
+        SCOPED_TRACE(c.What);
+        TTempFolder temp;
+        TSetupLogBook book;
+        c.Record(book);
+        const std::vector<std::string> recorded = book.Entries();
+        book.LogFileName = temp / "setup.log";
+        book.KeyName = "App";
+        book.DisplayTitle = "The App";
+        book.SaveLog();
+        EXPECT_EQ(ReadAll(temp / "setup.log"), TextBytes(header + c.Expected));
+        book.SaveLog();
+        EXPECT_EQ(ReadAll(temp / "setup.log"), TextBytes(header + c.Expected)) << "second save";
+        EXPECT_EQ(book.Entries(), recorded);
+    }
 }
 
 TEST(SetupLogBook, KeepsAnsiBytesAsTheyAre)

@@ -6,6 +6,7 @@
 //   state <name> <picture file name>        a button showed another picture
 //   size <name> <width>x<height>            a button took a new size
 //   click <name>
+//   doubleclick <milliseconds>              the double-click time
 // It ends when the file "quit" appears beside the log, or after a minute.
 // Usage: skinned_window_probe.exe FOLDER (pictures in, log written to FOLDER\probe.log)
 
@@ -20,6 +21,7 @@
 #include "skin/Skinned.h"
 #include "tests/RegionRects.h"
 #include "utilities/FileSystem.h"
+#include "utilities/KMediaList.h"
 
 namespace {
 
@@ -50,9 +52,8 @@ std::string BaseName(const std::string& path)
 // A button that reports its pictures, sizes and clicks.
 class TReportingButton : public TZupButton {
 public:
-    TReportingButton(HWND parent, const std::string& label, int left, int top) : TZupButton(parent), Label(label)
+    TReportingButton(HWND parent, const std::string& label, POINT position) : TZupButton(parent, position), Label(label)
     {
-        SetBounds(left, top, Width(), Height());
         OnClick = [this](TImageWindow&) { Report("click " + Label); };
     }
     void ShowState(int state) override
@@ -108,6 +109,7 @@ int main(int argc, char** argv)
     Log = std::fopen((Folder + "probe.log").c_str(), "wb");
     if (!Log) return 2;
     TGdiplusSession gdiplus;
+    KMediaList media(gdiplus);
 
     TZupForm form;
     SetWindowTextA(form.Handle(), "Zoreva skin probe");
@@ -119,12 +121,12 @@ int main(int argc, char** argv)
     TBitmap32& skin = form.Skin.GetBitmap();
     form.SetBounds(100, 80, skin.Width(), skin.Height());
 
-    TReportingButton main(form.Handle(), "main", 20, 20);
+    TReportingButton main(form.Handle(), "main", POINT{20, 20});
     main.Prepare("normal.bmp", "over.bmp", "pressed.bmp", "disabled.bmp");
-    TReportingButton off(form.Handle(), "off", 20, 90);
+    TReportingButton off(form.Handle(), "off", POINT{20, 90});
     off.Prepare("normal.bmp", "over.bmp", "pressed.bmp", "disabled.bmp");
     off.SetButtonEnabled(false);
-    TReportingButton missing(form.Handle(), "missing", 250, 20);
+    TReportingButton missing(form.Handle(), "missing", POINT{250, 20});
     missing.Prepare("absent.bmp", "", "", "");
 
     ShowWindow(form.Handle(), SW_SHOWNORMAL);
@@ -135,6 +137,7 @@ int main(int argc, char** argv)
     main.ReportPlace();
     off.ReportPlace();
     missing.ReportPlace();
+    Report("doubleclick " + std::to_string(GetDoubleClickTime()));
     Report("ready " + RectText(bounds));
     SetTimer(nullptr, 0, kPollMs, &Poll);
     RunMessageLoop();

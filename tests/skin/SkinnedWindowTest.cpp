@@ -6,6 +6,8 @@
 #include "skin/Skinned.h"
 #include "tests/RegionRects.h"
 #include "tests/TestSupport.h"
+#include "utilities/KMediaList.h"
+#include "utilities/SetupError.h"
 
 namespace {
 
@@ -48,6 +50,7 @@ protected:
         form.SetBounds(0, 0, skin.Width(), skin.Height());
     }
     TGdiplusSession Gdiplus;
+    KMediaList Media{Gdiplus};
     TTempFolder Temp;
 };
 
@@ -106,9 +109,12 @@ TEST_F(SkinnedWindowTest, ButtonTakesTheSizeOfEachStatesPicture)
 {
     TZupForm form;
     SkinForm(form, Picture("skin.bmp", 300, 200, 0, kBlue));
-    TZupButton button(form.Handle());
+    TZupButton button(form.Handle(), POINT{15, 25});
     EXPECT_EQ(button.Name().rfind("Vendrel", 0), 0u);
-    button.SetBounds(15, 25, 73, 57);
+    EXPECT_EQ(button.Width(), 73) << "the design size until a picture comes";
+    EXPECT_EQ(button.Height(), 57);
+    EXPECT_EQ(button.Position().x, 15);
+    EXPECT_EQ(button.Position().y, 25);
     button.ImageNormal = Picture("normal.bmp", 60, 30, 4, 0x0000FF);
     button.ImageOver = Picture("over.bmp", 64, 32, 4, 0x00FF00);
     button.ImagePressed = button.ImageOver;
@@ -140,11 +146,143 @@ TEST_F(SkinnedWindowTest, ButtonTakesTheSizeOfEachStatesPicture)
 TEST_F(SkinnedWindowTest, MissingButtonPictureIsThePlaceholder)
 {
     TZupForm form;
-    TZupButton button(form.Handle());
+    TZupButton button(form.Handle(), POINT{0, 0});
     button.ImageNormal = Temp / "absent.bmp";
     button.SetButtonEnabled(true);
     EXPECT_EQ(button.Width(), 100);
     EXPECT_EQ(button.Height(), 100);
+}
+
+// An image form whose paint errors stay with the test instead of going to
+// the program's message box.
+class TPaintProbe : public TZForm {
+public:
+    std::vector<std::string> Errors;
+
+    // Paints the whole client area now, into the back buffer and the window.
+    void PaintNow()
+    {
+        Invalidate();
+        UpdateWindow(Handle());
+    }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        try {
+            return TZForm::HandleMessage(message, wParam, lParam);
+        } catch (const ESetupError& error) {
+            Errors.push_back(error.what());
+            return 0;
+        }
+    }
+};
+
+constexpr COLORREF kFormColour = RGB(0x10, 0x20, 0x30);
+constexpr TColor32 kFormPixel = 0xFF102030, kMarker = 0xFF00FF00, kPicturePixel = 0xFF3366AA;
+
+struct TBackgroundCase {
+    const char* What;
+    TScaleMode Mode;
+    int BitmapWidth, BitmapHeight;  // 0: empty
+    TDrawMode DrawMode;
+    // What the background stage leaves at (5, 5) inside the bitmap's place, right of it and below it.
+    TColor32 Inside, Right, Below;
+};
+
+// The background stage alone, after a custom stage that marks the buffer,
+// shows which pixels it fills; then the default stages show the picture.
+TEST(ImageForm, BackgroundIsFilledOnlyWhereTheBitmapDoesNotCover)
+{
+    const TBackgroundCase cases[] = {
+        {"stretched opaque bitmap: no fill at all", TScaleMode::smStretch, 10, 8, TDrawMode::dmOpaque, kMarker,
+         kMarker, kMarker},
+        {"smaller bitmap at its own size: bands right and below", TScaleMode::smNormal, 20, 12, TDrawMode::dmOpaque,
+         kMarker, kFormPixel, kFormPixel},
+        {"bitmap as large as the client area", TScaleMode::smNormal, 40, 30, TDrawMode::dmOpaque, kMarker, kMarker,
+         kMarker},
+        {"blended bitmap: filled everywhere", TScaleMode::smStretch, 10, 8, TDrawMode::dmBlend, kFormPixel,
+         kFormPixel, kFormPixel},
+        {"empty bitmap: filled everywhere", TScaleMode::smStretch, 0, 0, TDrawMode::dmOpaque, kFormPixel, kFormPixel,
+         kFormPixel},
+    };
+    for (const TBackgroundCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TPaintProbe form;
+        form.SetBounds(0, 0, 40, 30);
+        ShowWindow(form.Handle(), SW_SHOWNA);
+        form.Color = kFormColour;
+        form.SetScaleMode(c.Mode);
+        form.Bitmap.SetDimensions(c.BitmapWidth, c.BitmapHeight);
+        form.Bitmap.ClearTo(kPicturePixel);
+        form.Bitmap.SetDrawMode(c.DrawMode);
+        const std::vector<TPaintStage> defaults = form.PaintStages;
+
+        form.PaintStages = {{false, true, PST_CUSTOM, 0}, {false, true, PST_CLEAR_BACKGND, 0}};
+        form.OnPaintStage = [](TImageWindow&, TBitmap32& buffer, size_t) { buffer.ClearTo(kMarker); };
+        form.PaintNow();
+        const TBitmap32& buffer = form.BackBuffer();
+        ASSERT_GE(buffer.Width(), 40);
+        ASSERT_GE(buffer.Height(), 30);
+        EXPECT_EQ(buffer.Pixel(5, 5), c.Inside);
+        EXPECT_EQ(buffer.Pixel(35, 5), c.Right);
+        EXPECT_EQ(buffer.Pixel(5, 25), c.Below);
+        EXPECT_EQ(buffer.Pixel(39, 29), c.Right == kMarker && c.Below == kMarker ? kMarker : kFormPixel);
+
+        form.PaintStages = defaults;
+        form.PaintNow();
+        const bool drawn = c.BitmapWidth > 0;
+        const bool coversRight = drawn && (c.Mode == TScaleMode::smStretch || c.BitmapWidth > 35);
+        EXPECT_EQ(buffer.Pixel(5, 5), drawn ? kPicturePixel : kFormPixel);
+        EXPECT_EQ(buffer.Pixel(35, 5), coversRight ? kPicturePixel : kFormPixel);
+        EXPECT_TRUE(form.Errors.empty());
+    }
+}
+
+TEST(ImageForm, ScaleBelowTheMinimumIsStoredAsTheMinimum)
+{
+    TZForm form;
+    for (float scale : {0.0f, -2.0f, 0.0005f}) {
+        form.SetScale(scale);
+        EXPECT_EQ(form.Scale(), kMinimumScale) << scale;
+    }
+    form.SetScale(0.25f);
+    EXPECT_EQ(form.Scale(), 0.25f);
+}
+
+// The error goes to whoever handles it, and the window's device context goes
+// back to Windows all the same; a failed stage leaves the buffer to be
+// painted again on the next paint Windows asks for.
+TEST(ImageForm, FailingPaintEndsThePaintAndPaintsAgainLater)
+{
+    TPaintProbe form;
+    form.SetBounds(0, 0, 40, 30);
+    ShowWindow(form.Handle(), SW_SHOWNA);
+    form.Color = kFormColour;
+    HDC canvas = nullptr;
+    form.OnGDIOverlay = [&](TImageWindow&, HDC dc) {
+        canvas = dc;
+        throw ESetupError("overlay failed");
+    };
+    form.PaintNow();
+    ASSERT_EQ(form.Errors, std::vector<std::string>{"overlay failed"});
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(WindowFromDC(canvas), nullptr) << "the paint's device context was not given back";
+
+    form.OnGDIOverlay = nullptr;
+    bool fail = true;
+    form.PaintStages.push_back({false, true, PST_CUSTOM, 0});
+    form.OnPaintStage = [&](TImageWindow&, TBitmap32&, size_t) {
+        if (fail) throw ESetupError("stage failed");
+    };
+    form.PaintNow();
+    EXPECT_EQ(form.Errors.back(), "stage failed");
+    fail = false;
+    form.Color = RGB(0xAA, 0xBB, 0xCC);
+    InvalidateRect(form.Handle(), nullptr, FALSE);
+    UpdateWindow(form.Handle());
+    EXPECT_EQ(form.BackBuffer().Pixel(1, 1), 0xFFAABBCCu);
+    EXPECT_EQ(form.Errors.size(), 2u);
 }
 
 }  // namespace

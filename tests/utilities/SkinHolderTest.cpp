@@ -8,6 +8,7 @@
 #include "tests/TestSupport.h"
 #include "utilities/KGraphic.h"
 #include "utilities/KMediaList.h"
+#include "utilities/SetupError.h"
 #include "utilities/WindowRegion.h"
 
 namespace {
@@ -15,8 +16,28 @@ namespace {
 class SkinHolderTest : public testing::Test {
 protected:
     TGdiplusSession Gdiplus;
+    KMediaList Media{Gdiplus};
     TTempFolder Temp;
 };
+
+// The cache is the program's, made after GDI+ has started; without one a
+// skin cannot be read, and says so.
+TEST(SkinHolder, NoPictureWithoutTheProgramsCache)
+{
+    TTempFolder temp;
+    EXPECT_THROW(KMediaList::Instance(), ESetupError);
+    KGraphic skin;
+    skin.SetFileName(temp.Put("skin.bmp", BmpFile(1, 1, 24, {0})));
+    EXPECT_THROW(skin.GetBitmap(), ESetupError);
+    TGdiplusSession gdiplus;
+    {
+        KMediaList media(gdiplus);
+        EXPECT_EQ(&KMediaList::Instance(), &media);
+        EXPECT_THROW(KMediaList second(gdiplus), ESetupError) << "one cache per program";
+        EXPECT_EQ(skin.GetBitmap().Width(), 1);
+    }
+    EXPECT_THROW(KMediaList::Instance(), ESetupError);
+}
 
 TEST_F(SkinHolderTest, MissingPictureIsTheHundredPixelPlaceholder)
 {
@@ -33,8 +54,6 @@ TEST_F(SkinHolderTest, MissingPictureIsTheHundredPixelPlaceholder)
 TEST_F(SkinHolderTest, CacheCountsRequestsAndSweepsRareOnes)
 {
     KMediaList& cache = KMediaList::Instance();
-    cache.Sweep();
-    cache.Sweep();
     ASSERT_EQ(cache.Count(), 0u);
     const std::string file = Temp.Put("skin.bmp", BmpFile(2, 1, 24, {0x112233, 0x445566}));
     TBitmap32* first = cache.Fetch(file);
@@ -64,15 +83,24 @@ TEST_F(SkinHolderTest, HolderWorksLazilyAndNotifiesOnRealChanges)
     skin.SetFileName(file);
     skin.SetFileName("");
     EXPECT_EQ(changes, 1);
+    EXPECT_EQ(skin.GetBitmap().Pixel(0, 0), 0xFFFF00FFu);
+
+    // A pixel drawn on the prepared picture shows whether a change marks
+    // work: the work copies the picture from the cache again.
+    skin.GetBitmap().SetPixel(2, 0, 0xFF123456);
     skin.SetInvisibleColor(RGB(255, 0, 255));  // not mode 4: notifies, marks no work
     EXPECT_EQ(changes, 2);
-    EXPECT_EQ(skin.GetBitmap().Pixel(0, 0), 0xFFFF00FFu);
+    EXPECT_EQ(skin.GetBitmap().Pixel(2, 0), 0xFF123456u);
 
     skin.SetAlphaMode(amInvisibleColor);
     EXPECT_EQ(changes, 3);
     TBitmap32& prepared = skin.GetBitmap();
     EXPECT_EQ(prepared.Pixel(0, 0), 0x00FF00FFu) << "invisible colour: alpha 0, colour kept";
     EXPECT_EQ(prepared.Pixel(1, 0), 0xFF00FF00u);
+    skin.SetInvisibleColor(RGB(0, 255, 0));  // mode 4: the picture is prepared afresh
+    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(skin.GetBitmap().Pixel(0, 0), 0xFFFF00FFu);
+    EXPECT_EQ(skin.GetBitmap().Pixel(1, 0), 0x0000FF00u);
 
     skin.SetAlphaMode(amCornerKey);
     EXPECT_EQ(skin.GetBitmap().Pixel(2, 0), 0x0000FF00u) << "corner colour becomes transparent green";
