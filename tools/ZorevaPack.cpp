@@ -237,9 +237,7 @@ int RunBuild(int argc, char** argv)
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
         throw UsageError{"build needs --stub STUB.exe, --from DIR and --out SETUP.exe"};
 
-    // The stub is read while the setup is written; a stale setup in the
-    // folder would be packed into the next one.
-    if (IsSameFile(out, stub)) throw ESetupError("Output would overwrite the stub " + stub);
+    // A setup left in the folder would be packed into the next one.
     if (LiesInFolder(out, from)) throw ESetupError("Output would be written into the folder to pack " + from);
     const pe::TPeFile program(stub);
     program.CheckRewritable();

@@ -382,7 +382,7 @@ TEST_F(PackTest, OutputNeverOverwritesNorLandsInAnInputHoweverSpelled)
         {{"archive", readme, Temp / "in/bin", in}, into + in},
         {{"archive", Temp / "linked/bin/../out.x", Temp / "in/bin/data", in}, into + in},
         {{"build", "--stub", stub, "--from", ws.string(), "--out", Temp / "stub-alias.exe"},
-         "Output would overwrite the stub " + stub},
+         "Cannot write a program over itself: " + stub},
         {{"build", "--stub", stub, "--from", ws.string(), "--out", (ws / "Additional/Docs/setup.exe").string()},
          "Output would be written into the folder to pack " + ws.string()},
     };

@@ -5,6 +5,9 @@
 # Usage: packer_parity.sh NATIVE_PACK WINDOWS_PACK_EXE STUB_EXE
 set -uo pipefail
 native=$1 windows=$2 stub=$3
+for program in "$native" "$windows" "$stub"; do
+    [ -f "$program" ] || { echo "FAILED: $program does not exist; build the Windows preset in full first"; exit 1; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
