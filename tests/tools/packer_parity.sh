@@ -90,6 +90,13 @@ check "workspace without Setup.ini: same message and code" same_run build --stub
 check "stub that is no program: same message and code" same_run build --stub in/readme.txt --from ws --out bad.exe
 check "program without payload: same message and code" same_run list stub.exe
 
+ln in/readme.txt alias.txt
+ln -s in linked
+check "output is an input: same message and code" same_run archive alias.txt in/readme.txt
+check "output inside an input folder: same message and code" same_run archive linked/bin/../out.x in
+check "output refused: no input touched" diff -r in tree.n
+check "output refused: nothing written" test ! -e in/out.x
+
 check "missing archive: same message and code" same_run extract absent.x dest
 head -c 100 /dev/urandom >junk.x
 check "corrupt archive: same message and code" same_run list junk.x
