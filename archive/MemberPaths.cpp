@@ -1,5 +1,8 @@
 #include "archive/MemberPaths.h"
 
+#include <array>
+#include <cctype>
+
 #include "utilities/FileSystem.h"
 
 namespace {
@@ -16,11 +19,36 @@ bool HasForbiddenByte(const std::string& text)
     return text.find(':') != std::string::npos || text.find('\0') != std::string::npos;
 }
 
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Windows opens a device instead of a file for these names in any folder,
+// whatever follows the first dot and with trailing spaces ignored: "con.txt"
+// or "Nul .log" would be written to nowhere.
+bool IsDeviceName(const std::string& component)
+{
+    std::string stem = UpperAscii(component.substr(0, component.find('.')));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    static const std::array<const char*, 4> kPlainDevices = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* device : kPlainDevices)
+        if (stem == device) return true;
+    const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9';
+    return numbered && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0);
+}
+
+bool IsUnsafeComponent(const std::string& component)
+{
+    return IsDotsAndSpaces(component) || IsDeviceName(component);
+}
+
 }  // namespace
 
 bool IsSafeFileName(const std::string& name)
 {
-    if (name.empty() || HasForbiddenByte(name) || IsDotsAndSpaces(name)) return false;
+    if (name.empty() || HasForbiddenByte(name) || IsUnsafeComponent(name)) return false;
     for (char c : name)
         if (IsSeparator(c)) return false;
     return true;
@@ -36,7 +64,7 @@ bool IsSafeFilePath(const std::string& path, const std::string& destFolder)
             component += path[i];
             continue;
         }
-        if (!component.empty() && IsDotsAndSpaces(component)) return false;
+        if (!component.empty() && IsUnsafeComponent(component)) return false;
         component.clear();
     }
     return true;

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "archive/MemberPaths.h"
+#include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchive.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
@@ -23,14 +24,6 @@ std::string ExtensionOf(const std::string& name)
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-bool IsNestedArchiveName(const std::string& name)
-{
-    std::string extension = ExtensionOf(name);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".x";
-}
-
 // The folder beside the archive that takes its members.
 std::string UnpackFolderOf(const std::string& archiveFile)
 {
@@ -43,6 +36,14 @@ std::string UnpackFolderOf(const std::string& archiveFile)
 }
 
 }  // namespace
+
+bool IsNestedArchiveName(const std::string& name)
+{
+    std::string extension = ExtensionOf(name);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == kNestedArchiveExtension;
+}
 
 void ExtractNestedArchive(const std::string& archiveFile)
 {

@@ -3,14 +3,14 @@
 #include <windows.h>
 
 #include "archive/NestedArchive.h"
+#include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchive.h"
 #include "utilities/FileSystem.h"
 #include "utilities/FolderTree.h"
+#include "utilities/Handles.h"
 #include "utilities/SetupError.h"
 
 namespace {
-
-constexpr char kPayloadResource[] = "VIZEZURAR";
 
 std::string WorkspacePath;
 
@@ -36,21 +36,13 @@ struct TWorkspaceRemoval {
     }
 } WorkspaceRemoval;
 
-// A module loaded as data only: none of its code runs.
-class TDataModule {
-public:
-    explicit TDataModule(const std::string& file) : Module(LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE))
-    {
-        if (!Module) throw LastOSError();
-    }
-    ~TDataModule() { FreeLibrary(Module); }
-    TDataModule(const TDataModule&) = delete;
-    TDataModule& operator=(const TDataModule&) = delete;
-    HMODULE Get() const { return Module; }
-
-private:
-    HMODULE Module;
-};
+// Loaded as data only: none of its code runs.
+TModuleHandle LoadDataModule(const std::string& file)
+{
+    TModuleHandle module(LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module) throw LastOSError();
+    return module;
+}
 
 void UnpackArchive(TZLBArchive& archiver, const std::string& archive, const std::string& folder)
 {
@@ -64,15 +56,20 @@ void UnpackArchive(TZLBArchive& archiver, const std::string& archive, const std:
 std::string GetTempFolder()
 {
     char buffer[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, buffer);
-    return buffer;
+    const DWORD length = GetTempPathA(MAX_PATH, buffer);
+    // Without these checks an empty name would put the workspace into the current folder.
+    if (length == 0) throw ESetupError("Cannot find the temporary folder. " + files::LastSystemError());
+    if (length >= MAX_PATH)
+        throw ESetupError("The name of the temporary folder is longer than " + std::to_string(MAX_PATH - 1) +
+                          " characters.");
+    return std::string(buffer, length);
 }
 
 void CreateWorkspace()
 {
     const std::string temp = GetTempFolder();
     for (unsigned n = 1;; ++n) {
-        WorkspacePath = temp + "QXTemp" + std::to_string(n);
+        WorkspacePath = temp + kWorkspacePrefix + std::to_string(n);
         switch (files::CreateNewFolder(WorkspacePath)) {
         case files::TFolderCreation::Created: return;
         case files::TFolderCreation::NameTaken: continue;
@@ -89,7 +86,7 @@ const std::string& WorkspaceFolder()
 
 void ExtractResourceToFile(const std::string& moduleFile, const std::string& destinationFile)
 {
-    const TDataModule module(moduleFile);
+    const TModuleHandle module = LoadDataModule(moduleFile);
     HRSRC resource = FindResourceA(module.Get(), kPayloadResource, RT_RCDATA);
     if (!resource) throw LastOSError();
     const DWORD size = SizeofResource(module.Get(), resource);
@@ -97,7 +94,8 @@ void ExtractResourceToFile(const std::string& moduleFile, const std::string& des
     if (!loaded) throw LastOSError();
     // The locked bytes go straight to the file: a payload can be hundreds of megabytes.
     const void* bytes = LockResource(loaded);
-    if (!bytes) return;
+    // Said here, as the missing file would later read as "Archive file not found".
+    if (!bytes) throw ESetupError(std::string("Cannot read the resource ") + kPayloadResource + " of " + moduleFile);
     files::TFile output;
     output.CreateForWriting(destinationFile);
     output.Write(bytes, size);
@@ -105,9 +103,10 @@ void ExtractResourceToFile(const std::string& moduleFile, const std::string& des
 
 void ExtractPayload(TZLBArchive& archiver, const std::string& workspace, const std::string& moduleFile)
 {
-    ExtractResourceToFile(moduleFile, workspace + "Data.Zup");
-    UnpackArchive(archiver, workspace + "Data.Zup", workspace);
-    UnpackArchive(archiver, workspace + "gfx.x", workspace + "Graphics\\");
-    if (files::FileExists(workspace + "snd.x")) UnpackArchive(archiver, workspace + "snd.x", workspace + "Sounds\\");
-    if (files::FileExists(workspace + "Additional.x")) ExtractNestedArchive(workspace + "Additional.x");
+    const std::string sounds = workspace + kSoundsArchive, additional = workspace + kAdditionalArchive;
+    ExtractResourceToFile(moduleFile, workspace + kPayloadArchive);
+    UnpackArchive(archiver, workspace + kPayloadArchive, workspace);
+    UnpackArchive(archiver, workspace + kGraphicsArchive, workspace + kGraphicsFolder + "\\");
+    if (files::FileExists(sounds)) UnpackArchive(archiver, sounds, workspace + kSoundsFolder + "\\");
+    if (files::FileExists(additional)) ExtractNestedArchive(additional);
 }

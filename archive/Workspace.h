@@ -7,7 +7,8 @@
 
 class TZLBArchive;
 
-// The system's temporary folder as Windows reports it, normally with a trailing backslash.
+// The system's temporary folder as Windows reports it, normally with a
+// trailing backslash. Raises when Windows names none or one too long to use.
 std::string GetTempFolder();
 
 // Makes the folder "QXTemp" + n in the temporary folder for the smallest n
@@ -18,7 +19,8 @@ void CreateWorkspace();
 // Empty until CreateWorkspace; then the workspace path without a trailing backslash.
 const std::string& WorkspaceFolder();
 
-// Writes the "VIZEZURAR" RCDATA resource of moduleFile to destinationFile.
+// Writes the "VIZEZURAR" RCDATA resource of moduleFile to destinationFile;
+// raises the system's error when moduleFile or its resource cannot be loaded.
 void ExtractResourceToFile(const std::string& moduleFile, const std::string& destinationFile);
 
 // Unpacks the payload of moduleFile into workspace (ending in a backslash):

@@ -93,20 +93,21 @@ bool TZLBArchive::OpenArchive(const std::string& fileName)
 void TZLBArchive::LoadFileList(files::TFile& archive, int64_t archiveSize)
 {
     const int32_t count = Trailer.EntryCount();
+    if (count < 0 && Trailer.ListCompressed()) throw ESetupError("Negative record count");
+    // An empty list is never read, so its offset may point anywhere.
+    if (count <= 0) return;
+    // The trailer's count sizes the list buffer: a damaged one could ask for a
+    // gigabyte. Lists that cannot fit in the bytes from the offset to the end
+    // are refused before anything is allocated.
     const int64_t offset = Trailer.ListOffset();
     if (offset < 0 || offset > archiveSize) throw ESetupError("List offset outside the file");
-    archive.Seek(offset);
     const int64_t available = archiveSize - offset;
-    if (Trailer.ListCompressed()) {
-        if (count < 0) throw ESetupError("Negative record count");
-        const int64_t listBytes = int64_t{count} * kFileEntrySize;
-        if (listBytes > available * kMaxInflateRatio) throw ESetupError("File list larger than the file");
-        ReadCompressedList(archive, listBytes);
-    } else if (count > 0) {
-        const int64_t listBytes = int64_t{count} * kFileEntrySize;
-        if (listBytes > available) throw ESetupError("File list larger than the file");
-        ReadPlainList(archive, listBytes);
-    }
+    const int64_t listBytes = int64_t{count} * kFileEntrySize;
+    const int64_t mostBytes = Trailer.ListCompressed() ? available * kMaxInflateRatio : available;
+    if (listBytes > mostBytes) throw ESetupError("File list larger than the file");
+    archive.Seek(offset);
+    if (Trailer.ListCompressed()) ReadCompressedList(archive, listBytes);
+    else ReadPlainList(archive, listBytes);
 }
 
 void TZLBArchive::ReadCompressedList(files::TFile& archive, int64_t listBytes)
@@ -202,6 +203,13 @@ void TZLBArchive::ExtractMember(files::TFile& archive, int index, const std::str
 // (with CheckCRC; otherwise 0).
 // Data moves in blocks of kInflateBlockSize, progress is reported for every
 // kChunkSize piece of a block. Any failure on the way is the member's corruption.
+//
+// A compressed member fails at the first piece that does not come out whole,
+// whether its data does not inflate or its stream or the archive file ends
+// too early: the whole pieces before it are written and reported, that piece
+// is neither. Both kinds of damage thus leave the same partial file and the
+// same progress, and the partial file never ends in a piece half decoded.
+// A stored member running past the end of the file is only shortened.
 uint32_t TZLBArchive::CopyMemberData(files::TFile& archive, int index, const TZLBFileEntry& entry,
                                      files::TFile& target)
 {
@@ -219,18 +227,17 @@ uint32_t TZLBArchive::CopyMemberData(files::TFile& archive, int index, const TZL
         for (int64_t remaining = entry.UncompressedSize(); remaining > 0;) {
             const size_t wanted = static_cast<size_t>(std::min<int64_t>(remaining, kInflateBlockSize));
             size_t got = inflater ? inflater->Read(block.data(), wanted) : archive.Read(block.data(), wanted);
-            const bool broken = inflater && inflater->Broken();
-            // The piece in which inflating failed is neither reported nor written.
-            if (broken) got -= got % kChunkSize;
+            const bool failed = inflater && got < wanted;
+            if (failed) got -= got % kChunkSize;
             size_t reported = 0;
             try {
-                ReportChunks(wanted, got, reported);
+                ReportChunks(failed ? got : wanted, got, reported);
             } catch (...) {
                 keep(reported);
                 throw;
             }
             keep(got);
-            if (broken || (inflater && got < wanted)) throw ESetupError("Member data ends early");
+            if (failed) throw ESetupError("Member data ends early or does not inflate");
             remaining -= static_cast<int64_t>(wanted);
         }
     } catch (...) {

@@ -6,6 +6,7 @@
 #include <limits>
 #include <set>
 
+#include "tools/FileIdentity.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
@@ -729,7 +730,8 @@ std::vector<uint8_t> TPeFile::HeadersFor(const TPlacement& placement, uint32_t r
 
 int64_t TPeFile::WriteWithResources(const TResourceTree& resources, const std::string& targetPath) const
 {
-    if (targetPath == FilePath) throw ESetupError("Cannot write a program over itself: " + FilePath);
+    // The program is read while the copy is written.
+    if (IsSameFile(targetPath, FilePath)) throw ESetupError("Cannot write a program over itself: " + FilePath);
     CheckRewritable();
     try {
         return WriteCopy(resources, targetPath);

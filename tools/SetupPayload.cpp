@@ -2,21 +2,14 @@
 
 #include <set>
 
+#include "archive/NestedArchive.h"
+#include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchiveWriter.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
-const char kPayloadResource[] = "VIZEZURAR";
-
 namespace {
-
-constexpr char kPayloadName[] = "Data.Zup";
-constexpr char kSetupIni[] = "Setup.ini";
-constexpr char kGraphicsFolder[] = "Graphics";
-constexpr char kSoundsFolder[] = "Sounds";
-constexpr char kAdditionalFolder[] = "Additional";
-constexpr char kNestedSuffix[] = ".x";
 
 std::string Join(const std::string& folder, const std::string& name)
 {
@@ -72,24 +65,45 @@ TPayloadMember FlatArchive(const std::string& name, const std::string& folder)
     return archive;
 }
 
+// Every folder becomes an archive NAME.x, which the setup unpacks into NAME;
+// so does every file named like one, which therefore cannot be packed.
 TPayloadMember NestedArchive(const std::string& name, const std::string& folder)
 {
     TPayloadMember archive{name, folder, 0, true, {}};
     for (const files::FolderEntry& entry : files::ListFolder(folder)) {
         const std::string source = Join(folder, entry.Name);
-        archive.Members.push_back(entry.IsFolder ? NestedArchive(entry.Name + kNestedSuffix, source)
-                                                 : FileMember(entry.Name, source));
+        if (entry.IsFolder) {
+            archive.Members.push_back(NestedArchive(entry.Name + kNestedArchiveExtension, source));
+            continue;
+        }
+        if (IsNestedArchiveName(entry.Name))
+            throw ESetupError("File not packed, as the setup would unpack it as an archive: " + source);
+        archive.Members.push_back(FileMember(entry.Name, source));
     }
     CheckDistinctNames(archive);
     return archive;
 }
 
+// The payload, its archives and the folders they unpack into share the
+// workspace with its files: a file of such a name would be overwritten, taken
+// for an archive, or fail to unpack beside the folder.
+bool IsWorkspaceName(const std::string& name)
+{
+    for (const char* reserved : {kPayloadArchive, kGraphicsArchive, kSoundsArchive, kAdditionalArchive,
+                                 kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
+        if (UpperAscii(name) == UpperAscii(reserved)) return true;
+    return false;
+}
+
 TPayloadMember WorkspaceMember(const files::FolderEntry& entry, const std::string& source)
 {
-    if (!entry.IsFolder) return FileMember(entry.Name, source);
-    if (entry.Name == kGraphicsFolder) return FlatArchive("gfx.x", source);
-    if (entry.Name == kSoundsFolder) return FlatArchive("snd.x", source);
-    if (entry.Name == kAdditionalFolder) return NestedArchive("Additional.x", source);
+    if (!entry.IsFolder) {
+        if (IsWorkspaceName(entry.Name)) throw ESetupError("File name kept for the setup's own use: " + source);
+        return FileMember(entry.Name, source);
+    }
+    if (entry.Name == kGraphicsFolder) return FlatArchive(kGraphicsArchive, source);
+    if (entry.Name == kSoundsFolder) return FlatArchive(kSoundsArchive, source);
+    if (entry.Name == kAdditionalFolder) return NestedArchive(kAdditionalArchive, source);
     throw ESetupError("Folder not part of a setup: " + source + " (only Graphics, Sounds and Additional are packed)");
 }
 
@@ -142,11 +156,11 @@ TPayloadPlan PlanPayload(const std::string& workspace)
 {
     if (!files::DirectoryExists(workspace)) throw ESetupError("Folder not found: " + workspace);
     const std::vector<files::FolderEntry> entries = files::ListFolder(workspace);
-    if (!Contains(entries, kSetupIni, false)) throw ESetupError("No Setup.ini in " + workspace);
+    if (!Contains(entries, kSetupDescription, false)) throw ESetupError("No Setup.ini in " + workspace);
     if (!Contains(entries, kGraphicsFolder, true)) throw ESetupError("No Graphics folder in " + workspace);
 
     TPayloadPlan plan;
-    plan.Root = {kPayloadName, workspace, 0, true, {}};
+    plan.Root = {kPayloadArchive, workspace, 0, true, {}};
     for (const files::FolderEntry& entry : entries)
         plan.Root.Members.push_back(WorkspaceMember(entry, Join(workspace, entry.Name)));
     CheckDistinctNames(plan.Root);
@@ -176,7 +190,7 @@ bool IsSetupProgram(const std::string& path)
     }
 }
 
-void ExtractPayload(const std::string& setupPath, const std::string& archivePath)
+void CopySetupPayload(const std::string& setupPath, const std::string& archivePath)
 {
     const pe::TPeFile setup(setupPath);
     const auto payload = pe::LookUpResource(setup.Resources(), PayloadType(), pe::TResourceKey::Text(kPayloadResource));

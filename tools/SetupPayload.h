@@ -17,8 +17,6 @@
 
 #include "tools/PeResources.h"
 
-extern const char kPayloadResource[];
-
 // A member of an archive: a file, or a folder packed as an archive of its own.
 struct TPayloadMember {
     std::string Name;
@@ -35,7 +33,9 @@ struct TPayloadPlan {
 };
 
 // What the workspace becomes; raises for a folder that cannot make a setup,
-// before anything is written.
+// before anything is written: one without Setup.ini or Graphics, with a
+// folder the setup does not unpack, with files the setup would mistake for
+// its own archives or folders, or with names Windows would merge or refuse.
 TPayloadPlan PlanPayload(const std::string& workspace);
 
 // Told before each file is packed, with the bytes of the files packed before it.
@@ -52,4 +52,4 @@ int64_t EmbedPayload(const pe::TPeFile& stub, const std::string& archivePath, co
 // member happens to be a stored program.
 bool IsSetupProgram(const std::string& path);
 // Copies the payload of a setup program to archivePath; raises when it has none.
-void ExtractPayload(const std::string& setupPath, const std::string& archivePath);
+void CopySetupPayload(const std::string& setupPath, const std::string& archivePath);

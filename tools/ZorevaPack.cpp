@@ -18,6 +18,7 @@
 
 #include "archive/ZLIBArchive.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "tools/FileIdentity.h"
 #include "tools/SetupPayload.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
@@ -184,10 +185,15 @@ int RunArchive(int argc, char** argv)
     if (HasFlag(arguments, "--store")) level = TFileCompressionLevel::fcNone;
 
     const std::string& out = arguments.Operands[0];
+    const std::vector<std::string> inputs(arguments.Operands.begin() + 1, arguments.Operands.end());
+    // Creating the output truncates it, and a failure removes it: both must never reach an input.
+    for (const std::string& input : inputs) {
+        if (IsSameFile(out, input)) throw ESetupError("Output would overwrite the input " + input);
+        if (LiesInFolder(out, input)) throw ESetupError("Output would be written into the input folder " + input);
+    }
     try {
         TZLBArchiveWriter writer(out, level, !HasFlag(arguments, "--plain-list"));
-        for (size_t i = 1; i < arguments.Operands.size(); ++i) {
-            const std::string& input = arguments.Operands[i];
+        for (const std::string& input : inputs) {
             if (files::DirectoryExists(input)) AddFolder(writer, input, "");
             else writer.AddFile(input, BaseName(input), "");
         }
@@ -231,6 +237,8 @@ int RunBuild(int argc, char** argv)
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
         throw UsageError{"build needs --stub STUB.exe, --from DIR and --out SETUP.exe"};
 
+    // A setup left in the folder would be packed into the next one.
+    if (LiesInFolder(out, from)) throw ESetupError("Output would be written into the folder to pack " + from);
     const pe::TPeFile program(stub);
     program.CheckRewritable();
     const TPayloadPlan plan = PlanPayload(from);
@@ -254,7 +262,7 @@ public:
     {
         if (!IsSetupProgram(path)) return;
         Payload.emplace();
-        ExtractPayload(path, Payload->Path());
+        CopySetupPayload(path, Payload->Path());
         ArchivePath = Payload->Path();
     }
     const std::string& Path() const { return ArchivePath; }

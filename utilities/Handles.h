@@ -50,6 +50,12 @@ struct TModuleTraits {  // LoadLibraryEx, data files included
     static void Close(THandle handle) { FreeLibrary(handle); }
 };
 
+struct TResourceUpdateTraits {  // BeginUpdateResource; closing discards the changes
+    using THandle = HANDLE;
+    static THandle Invalid() { return nullptr; }
+    static void Close(THandle handle) { EndUpdateResourceA(handle, TRUE); }
+};
+
 }  // namespace handles
 
 using TKernelHandle = TUniqueHandle<handles::TKernelTraits>;

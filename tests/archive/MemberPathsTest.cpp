@@ -26,14 +26,21 @@ TEST(MemberFolder, JoinsAsPlainTextAndCollapsesSeparatorRuns)
 
 TEST(MemberNames, RefuseAnythingThatLeavesTheFolder)
 {
-    for (const char* good : {"a.txt", "Setup.ini", ".hidden", "a..b", "x y"}) EXPECT_TRUE(IsSafeFileName(good)) << good;
+    for (const char* good : {"a.txt", "Setup.ini", ".hidden", "a..b", "x y", "console", "icon.ico", "nul1", "com10",
+                             "lpt0", "com", "auxiliary.txt", "xcon", "con_.txt"})
+        EXPECT_TRUE(IsSafeFileName(good)) << good;
     for (const char* bad : {"", ".", "..", "...", ". .", "a\\b", "a/b", "c:x", "stream:$DATA"})
         EXPECT_FALSE(IsSafeFileName(bad)) << bad;
+    // Windows devices, in any case, with any extension or trailing spaces.
+    for (const char* device : {"CON", "prn", "Aux", "nul", "NUL.txt", "nul.tar.gz", "con .log", "COM1", "com9.dat",
+                               "Lpt1", "LPT9.x", "aux."})
+        EXPECT_FALSE(IsSafeFileName(device)) << device;
     EXPECT_FALSE(IsSafeFileName(std::string("a\0b", 3)));
 
     for (const char* good : {"", "sub", "sub\\inner\\", "\\sub\\\\inner\\", "a..b\\c", ".x\\y"})
         EXPECT_TRUE(IsSafeFilePath(good, "dest")) << good;
-    for (const char* bad : {"..", "..\\", "a\\..\\b", "a/../b", "C:\\x", "c:", "a\\.\\b", "a\\ ..\\b"})
+    for (const char* bad : {"..", "..\\", "a\\..\\b", "a/../b", "C:\\x", "c:", "a\\.\\b", "a\\ ..\\b", "con\\x",
+                            "a\\Lpt3\\", "a\\nul.d\\b"})
         EXPECT_FALSE(IsSafeFilePath(bad, "dest")) << bad;
     EXPECT_TRUE(IsSafeFilePath("\\rooted", "dest"));
     EXPECT_FALSE(IsSafeFilePath("\\rooted", ""));

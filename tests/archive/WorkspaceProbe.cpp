@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "archive/PayloadLayout.h"
 #include "archive/Workspace.h"
 #include "archive/ZLIBArchive.h"
 #include "utilities/FileSystem.h"
@@ -35,7 +36,8 @@ int main(int argc, char** argv)
         CreateWorkspace();
         const std::string workspace = WorkspaceFolder() + "\\";
         report = "workspace " + workspace + "\n";
-        for (const char* sub : {"Graphics", "Sounds", "Additional"}) files::ForceDirectories(workspace + sub);
+        for (const char* sub : {kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
+            files::ForceDirectories(workspace + sub);
         char self[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, self, MAX_PATH);
         TZLBArchive archiver;

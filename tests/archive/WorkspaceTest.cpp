@@ -24,24 +24,32 @@ std::string OwnFolder()
     return fs::path(self).parent_path().string();
 }
 
-// Points the temporary folder of this process and of its children at a private folder.
-class TPrivateTemp {
+// Names another temporary folder for this process and its children while it lives.
+class TTempVariables {
 public:
-    TPrivateTemp()
+    explicit TTempVariables(const std::string& folder)
     {
-        for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, Folder.Text().c_str());
+        for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, folder.c_str());
     }
-    ~TPrivateTemp()
+    ~TTempVariables()
     {
         for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, Saved.c_str());
     }
-    TPrivateTemp(const TPrivateTemp&) = delete;
-    TPrivateTemp& operator=(const TPrivateTemp&) = delete;
-    const TTempFolder& Path() const { return Folder; }
+    TTempVariables(const TTempVariables&) = delete;
+    TTempVariables& operator=(const TTempVariables&) = delete;
 
 private:
     std::string Saved = GetTempFolder();
+};
+
+// Points the temporary folder of this process and of its children at a private folder.
+class TPrivateTemp {
+public:
+    const TTempFolder& Path() const { return Folder; }
+
+private:
     TTempFolder Folder;
+    TTempVariables Variables{Folder.Text()};
 };
 
 // A copy of the workspace probe carrying payload as its VIZEZURAR resource.
@@ -110,6 +118,21 @@ TEST(Workspace, TakesTheFirstFreeNumber)
     fs::remove(root / "QXTemp2");
     CreateWorkspace();
     EXPECT_EQ(WorkspaceFolder(), (root / "QXTemp2").string());
+}
+
+TEST(Workspace, UnusableTemporaryFolderIsAnErrorNotTheCurrentFolder)
+{
+    TTempFolder current;
+    char saved[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA(current.Text().c_str()));
+    {
+        const TTempVariables tooLong(current.Text() + std::string(300, 'x') + "\\");
+        EXPECT_THROW(GetTempFolder(), ESetupError);
+        EXPECT_THROW(CreateWorkspace(), ESetupError);
+    }
+    SetCurrentDirectoryA(saved);
+    EXPECT_TRUE(fs::is_empty(current.Path())) << "no workspace in the current folder";
 }
 
 TEST(Workspace, ResourceIsWrittenExactly)

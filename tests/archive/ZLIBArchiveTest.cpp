@@ -1,6 +1,7 @@
 #include "archive/ZLIBArchive.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -193,14 +194,21 @@ TEST_F(ArchiveTest, FilesShorterThanTheTrailerAreCorrupt)
     }
 }
 
-TEST_F(ArchiveTest, EmptyArchiveOpensAndExtractsNothing)
+TEST_F(ArchiveTest, EmptyArchiveOpensAndExtractsNothingWhereverItsListOffsetPoints)
 {
-    const std::string name = Write(Bytes(kTrailerSize, 0));  // CRC of nothing is 0
-    EXPECT_TRUE(Archive.OpenArchive(name));
-    EXPECT_EQ(Archive.FileCount(), 0);
-    const std::string dest = Dest();
-    Archive.ExtractAll(dest);
-    EXPECT_TRUE(fs::is_empty(dest));
+    for (const bool compressed : {false, true}) {
+        for (const int32_t listOffset : {0, -1, kTrailerSize, 1 << 30, 0x7FFFFFFF}) {
+            Bytes archive(kTrailerSize, 0);  // CRC of nothing is 0
+            PatchInt32(archive, TrailerField(archive.size(), 16), listOffset);
+            archive[TrailerField(archive.size(), 20)] = compressed;
+            const std::string name = Write(archive);
+            EXPECT_TRUE(Archive.OpenArchive(name)) << listOffset;
+            EXPECT_EQ(Archive.FileCount(), 0);
+            const std::string dest = Dest();
+            Archive.ExtractAll(dest);
+            EXPECT_TRUE(fs::is_empty(dest));
+        }
+    }
 }
 
 // ---- the file list ----
@@ -469,6 +477,52 @@ TEST_F(ArchiveTest, FailingMemberStopsExtractionAndKeepsEarlierOnes)
     }
 }
 
+// A zlib stream of stored deflate blocks, so that the output each block
+// gives is known exactly.
+// With damaged, a second block follows whose length check fails; otherwise
+// the stream ends after the first block.
+Bytes StoredBlocksStream(const Bytes& data, size_t firstBlock, bool damaged)
+{
+    Bytes stream = {0x78, 0x01};
+    const auto addBlock = [&stream](const uint8_t* bytes, size_t size, bool last, bool badLength) {
+        stream.push_back(last ? 1 : 0);
+        const uint16_t length = static_cast<uint16_t>(size);
+        const uint16_t complement = static_cast<uint16_t>(~length ^ (badLength ? 1 : 0));
+        for (const uint16_t field : {length, complement}) {
+            stream.push_back(static_cast<uint8_t>(field));
+            stream.push_back(static_cast<uint8_t>(field >> 8));
+        }
+        stream.insert(stream.end(), bytes, bytes + size);
+    };
+    addBlock(data.data(), firstBlock, !damaged, false);
+    if (damaged) addBlock(data.data() + firstBlock, data.size() - firstBlock, true, true);
+    const uLong adler = adler32(adler32(0, nullptr, 0), data.data(), static_cast<uInt>(firstBlock));
+    for (int shift = 24; shift >= 0; shift -= 8) stream.push_back(static_cast<uint8_t>(adler >> shift));
+    return stream;
+}
+
+TEST_F(ArchiveTest, StreamEndingEarlyAndDamagedDataLeaveTheSamePartialFile)
+{
+    // 10,000 bytes come out before the trouble: two whole pieces of 4,096
+    // and the start of a third.
+    const Bytes text = SampleText(20000);
+    const Bytes twoPieces(text.begin(), text.begin() + 2 * kChunkSize);
+    for (const bool damaged : {false, true}) {
+        TRawArchive raw;
+        TZLBFileEntry& entry = raw.AddMember("broken", {});
+        entry.SetDataOffset(raw.AddBlock(StoredBlocksStream(text, 10000, damaged)));
+        entry.SetUncompressedSize(20000);
+        const std::string name = Write(raw);
+        const std::string dest = Dest();
+        Archive.OpenArchive(name);
+        Events.clear();
+        ExpectError([&] { Archive.ExtractAll(dest); }, "File (0) is corrupt");
+        EXPECT_EQ(Events, (std::vector<Event>{{"Extracting broken", 20}, {"Extracting broken", 41}, {name, 0}}))
+            << (damaged ? "damaged" : "ends early");
+        EXPECT_EQ(ReadAll(dest + "broken"), twoPieces) << (damaged ? "damaged" : "ends early");
+    }
+}
+
 TEST_F(ArchiveTest, WrongCrcPassesUncheckedAndLongStreamsAreCut)
 {
     TRawArchive raw;
@@ -531,6 +585,8 @@ TEST_F(ArchiveTest, UnsafeNamesAndPathsAreCorruptAndWriteNothing)
         {"", ""}, {".", ""}, {"..", ""}, {".. ", ""}, {"a\\b", ""}, {"a/b", ""}, {"c:x", ""},
         {"evil", "..\\"}, {"evil", "sub\\..\\..\\"}, {"evil", "C:\\windows\\"}, {"evil", "sub\\.. \\"},
         {"evil", "../up/"}, {"evil", "x:"}, {std::string("nul\0byte", 8), ""},
+        // Devices: on Windows the bytes would go to the device and no file would appear.
+        {"CON", ""}, {"nul.txt", ""}, {"Com1.log", ""}, {"lpt9", ""}, {"evil", "sub\\aux\\"},
     };
     for (const auto& [fileName, filePath] : unsafe) {
         TTempFolder root;

@@ -14,60 +14,25 @@
 
 #include "tests/TestSupport.h"
 #include "tools/SetupPayload.h"
+#include "utilities/Handles.h"
 
 namespace {
 
-class TModule {
-public:
-    explicit TModule(const std::string& path)
-        : Handle(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE))
-    {
-    }
-    ~TModule()
-    {
-        if (Handle) FreeLibrary(Handle);
-    }
-    TModule(const TModule&) = delete;
-    TModule& operator=(const TModule&) = delete;
-    HMODULE Get() const { return Handle; }
-
-private:
-    HMODULE Handle;
-};
-
-class THandle {
-public:
-    explicit THandle(HANDLE handle = nullptr) : Handle(handle) {}
-    ~THandle() { Close(); }
-    THandle(const THandle&) = delete;
-    THandle& operator=(const THandle&) = delete;
-    void Close()
-    {
-        if (Handle && Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
-        Handle = nullptr;
-    }
-    HANDLE Get() const { return Handle; }
-    HANDLE* Receive() { return &Handle; }
-
-private:
-    HANDLE Handle;
-};
+// A data-file module: its resources, none of its code.
+TModuleHandle LoadDataModule(const std::string& path)
+{
+    return TModuleHandle(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+}
 
 // A BeginUpdateResource handle, discarded unless committed.
 class TResourceUpdate {
 public:
     explicit TResourceUpdate(const std::string& path) : Handle(BeginUpdateResourceA(path.c_str(), FALSE)) {}
-    ~TResourceUpdate()
-    {
-        if (Handle) EndUpdateResourceA(Handle, TRUE);
-    }
-    TResourceUpdate(const TResourceUpdate&) = delete;
-    TResourceUpdate& operator=(const TResourceUpdate&) = delete;
-    HANDLE Get() const { return Handle; }
-    bool Commit() { return EndUpdateResourceA(std::exchange(Handle, nullptr), FALSE) != 0; }
+    HANDLE Get() const { return Handle.Get(); }
+    bool Commit() { return EndUpdateResourceA(Handle.Release(), FALSE) != 0; }
 
 private:
-    HANDLE Handle;
+    TUniqueHandle<handles::TResourceUpdateTraits> Handle;
 };
 
 using TResourceId = std::tuple<std::string, std::string, WORD>;
@@ -108,7 +73,7 @@ BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR found)
 // Every resource the loader enumerates, with its bytes.
 TLoadedResources LoadedResources(const std::string& path)
 {
-    const TModule module(path);
+    const TModuleHandle module = LoadDataModule(path);
     TLoadedResources found;
     if (!module.Get()) {
         ADD_FAILURE() << "LoadLibraryEx refused " << path;
@@ -120,7 +85,7 @@ TLoadedResources LoadedResources(const std::string& path)
 
 Bytes LoadedPayload(const std::string& path)
 {
-    const TModule module(path);
+    const TModuleHandle module = LoadDataModule(path);
     return LoadedBytes(module.Get(), FindResourceA(module.Get(), "VIZEZURAR", RT_RCDATA));
 }
 
@@ -132,7 +97,7 @@ struct TRun {
 TRun RunProgram(const std::string& path)
 {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    THandle readEnd, writeEnd;
+    TKernelHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inherited, 0)) return {999, "no pipe"};
     SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup{};
@@ -144,8 +109,8 @@ TRun RunProgram(const std::string& path)
     std::string command = "\"" + path + "\"";
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
         return {999, "did not start"};
-    const THandle process(started.hProcess), thread(started.hThread);
-    writeEnd.Close();
+    const TKernelHandle process(started.hProcess), thread(started.hThread);
+    writeEnd.Reset();
     TRun run;
     char buffer[4096];
     DWORD got = 0;

@@ -9,15 +9,22 @@ if(WIN32)
     target_link_libraries(pe_loader_tests PRIVATE zoreva_pack_core imagehlp)
     add_dependencies(pe_loader_tests stub_plain stub_rich stub_rich_en)
 
-    # Compared with the host build's packer, which the test command builds first.
-    set(ZOREVA_NATIVE_PACK ${PROJECT_SOURCE_DIR}/build/native/bin/zoreva-pack)
-    if(EXISTS ${ZOREVA_NATIVE_PACK})
-        add_test(NAME packer_parity
-                 COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tools/packer_parity.sh ${ZOREVA_NATIVE_PACK}
-                         $<TARGET_FILE:zoreva-pack> $<TARGET_FILE:stub_rich>)
-        set_tests_properties(packer_parity PROPERTIES
-            ENVIRONMENT "${ZOREVA_WINE_ENV}")
-    endif()
+    # Compared with the host packer built from these same sources: the Windows
+    # build builds it itself, so the comparison never depends on another build
+    # folder existing or being up to date.
+    include(ExternalProject)
+    ExternalProject_Add(host_pack
+        SOURCE_DIR ${PROJECT_SOURCE_DIR}
+        BINARY_DIR ${CMAKE_BINARY_DIR}/host-pack
+        CMAKE_ARGS -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target zoreva-pack
+        BUILD_ALWAYS ON
+        BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/host-pack/bin/zoreva-pack
+        INSTALL_COMMAND "")
+    add_test(NAME packer_parity
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tools/packer_parity.sh ${CMAKE_BINARY_DIR}/host-pack/bin/zoreva-pack
+                     $<TARGET_FILE:zoreva-pack> $<TARGET_FILE:stub_rich>)
+    set_tests_properties(packer_parity PROPERTIES ENVIRONMENT "${ZOREVA_WINE_ENV}")
 else()
     zoreva_add_test(zoreva_pack_tests tools/ZorevaPackTest.cpp tools/TestPrograms.cpp)
     target_compile_definitions(zoreva_pack_tests PRIVATE ZOREVA_PACK="$<TARGET_FILE:zoreva-pack>")

@@ -320,9 +320,24 @@ TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
     EXPECT_EQ(refusal(stub), prefix + "Folder not packed, as " + wsText + "/Graphics holds files only: " + wsText +
                                  "/Graphics/More\n");
     fs::remove(ws / "Graphics" / "More");
-    WriteAll(ws / "Additional" / "docs.x", TextBytes("clashes with the folder Docs"));
-    EXPECT_EQ(refusal(stub), prefix + "Two members named docs.x in " + wsText + "/Additional\n");
-    fs::remove(ws / "Additional" / "docs.x");
+    WriteAll(ws / "Additional" / "README.TXT", TextBytes("one file with readme.txt on Windows"));
+    EXPECT_EQ(refusal(stub), prefix + "Two members named readme.txt in " + wsText + "/Additional\n");
+    fs::remove(ws / "Additional" / "README.TXT");
+
+    // Files the setup would take for its own archives or folders.
+    for (const fs::path& file : {ws / "Additional" / "docs.x", ws / "Additional" / "Docs" / "Pictures" / "Old.X"}) {
+        WriteAll(file, TextBytes("would be unpacked as an archive"));
+        EXPECT_EQ(refusal(stub), prefix + "File not packed, as the setup would unpack it as an archive: " +
+                                     file.string() + "\n");
+        fs::remove(file);
+    }
+    for (const char* name : {"gfx.x", "SND.X", "additional.x", "Data.Zup", "graphics", "SOUNDS", "Additional"}) {
+        fs::remove_all(ws / "Additional");
+        WriteAll(ws / name, TextBytes("beside or instead of the folder"));
+        EXPECT_EQ(refusal(stub), prefix + "File name kept for the setup's own use: " + (ws / name).string() + "\n");
+        fs::remove(ws / name);
+    }
+    MakeWorkspace();
     WriteAll(ws / "Additional" / "Docs" / "Pictures" / "a:b", TextBytes("no such name on Windows"));
     EXPECT_EQ(refusal(stub), prefix + "Not a valid member name: a:b\n") << "found while writing a nested archive";
     fs::remove(ws / "Additional" / "Docs" / "Pictures" / "a:b");
@@ -336,6 +351,50 @@ TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
               prefix + "No room for another section header in " + (Temp / "full.exe") + "\n");
 
     ASSERT_EQ(Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup}).ExitCode, 0) << "all put right";
+}
+
+TEST_F(PackTest, OutputNeverOverwritesNorLandsInAnInputHoweverSpelled)
+{
+    MakeTree();
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), in = Temp / "in", readme = Temp / "in/readme.txt";
+    fs::create_hard_link(readme, Temp.Path() / "alias.txt");
+    fs::create_hard_link(stub, Temp.Path() / "stub-alias.exe");
+    fs::create_directory_symlink(in, Temp.Path() / "linked");
+    const TTree inBefore = TreeOf(in), wsBefore = TreeOf(ws);
+    const Bytes stubBefore = ReadAll(stub);
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::string overwrites = "Output would overwrite the input ";
+    const std::string into = "Output would be written into the input folder ";
+    const Case cases[] = {
+        {{"archive", readme, readme}, overwrites + readme},
+        {{"archive", Temp / "alias.txt", Temp / "in/./bin/../readme.txt"},
+         overwrites + Temp / "in/./bin/../readme.txt"},
+        {{"archive", Temp / "in/bin/out.x", in}, into + in},
+        {{"archive", readme, Temp / "in/bin", in}, into + in},
+        {{"archive", Temp / "linked/bin/../out.x", Temp / "in/bin/data", in}, into + in},
+        {{"build", "--stub", stub, "--from", ws.string(), "--out", Temp / "stub-alias.exe"},
+         "Cannot write a program over itself: " + stub},
+        {{"build", "--stub", stub, "--from", ws.string(), "--out", (ws / "Additional/Docs/setup.exe").string()},
+         "Output would be written into the folder to pack " + ws.string()},
+    };
+    for (const Case& c : cases) {
+        const TRun run = Pack(c.arguments);
+        EXPECT_EQ(run.ExitCode, 1) << c.message;
+        EXPECT_EQ(run.Err, "zoreva-pack: " + c.message + "\n");
+        EXPECT_EQ(TreeOf(in), inBefore) << c.message;
+        EXPECT_EQ(TreeOf(ws), wsBefore) << c.message;
+        EXPECT_EQ(ReadAll(stub), stubBefore) << c.message;
+    }
+
+    // Names that merely begin like an input are elsewhere.
+    fs::create_directory(Temp.Path() / "inner");
+    EXPECT_EQ(Pack({"archive", Temp / "inner/out.x", in}).ExitCode, 0);
+    EXPECT_EQ(Pack({"archive", Temp / "in.x", in}).ExitCode, 0);
 }
 
 TEST_F(PackTest, ListAndExtractTellASetupFromAnArchiveStartingWithAProgram)

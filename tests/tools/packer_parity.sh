@@ -5,6 +5,9 @@
 # Usage: packer_parity.sh NATIVE_PACK WINDOWS_PACK_EXE STUB_EXE
 set -uo pipefail
 native=$1 windows=$2 stub=$3
+for program in "$native" "$windows" "$stub"; do
+    [ -f "$program" ] || { echo "FAILED: $program does not exist; build the Windows preset in full first"; exit 1; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -86,6 +89,13 @@ mkdir -p bare/Graphics
 check "workspace without Setup.ini: same message and code" same_run build --stub stub.exe --from bare --out bad.exe
 check "stub that is no program: same message and code" same_run build --stub in/readme.txt --from ws --out bad.exe
 check "program without payload: same message and code" same_run list stub.exe
+
+ln in/readme.txt alias.txt
+ln -s in linked
+check "output is an input: same message and code" same_run archive alias.txt in/readme.txt
+check "output inside an input folder: same message and code" same_run archive linked/bin/../out.x in
+check "output refused: no input touched" diff -r in tree.n
+check "output refused: nothing written" test ! -e in/out.x
 
 check "missing archive: same message and code" same_run extract absent.x dest
 head -c 100 /dev/urandom >junk.x
