@@ -526,15 +526,17 @@ bool TSetupForm::RunInstallation()
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     };
     observer.CopyFailed = [this](const std::string& message) {
-        const int answer = MessageBoxA(Handle(), message.c_str(), Settings.Title.c_str(), MB_RETRYCANCEL | MB_ICONERROR);
+        const int answer = MessageBoxA(Handle(), message.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONERROR);
         return answer == IDRETRY ? TCopyFailureAnswer::Retry : TCopyFailureAnswer::Cancel;
     };
-    // An error leaves the flag set: what the run did is then taken back when the user leaves.
-    RunStopped = true;
-    const bool completed =
-        PerformInstallPlan(InstallPlan(Settings, {Workspace, Settings.Destination, ProgramsFolder()}), LogBook, observer);
-    RunStopped = false;
-    return completed;
+    try {
+        return PerformInstallPlan(InstallPlan(Settings, {Workspace, Settings.Destination, ProgramsFolder()}), LogBook,
+                                  observer);
+    } catch (...) {
+        // What the run did is taken back when the user leaves after the error report.
+        RunStopped = true;
+        throw;
+    }
 }
 
 void TSetupForm::FinishSetup(const TFinishChoices& choices)

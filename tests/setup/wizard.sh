@@ -239,7 +239,7 @@ scenario_full_install() {
     check "no workspace left" no_workspace
 }
 
-# ---- b: Cancel answered No, then Yes, in German, on the Destination page
+# ---- b: leaving answered No (Alt+F4), then Yes (Cancel), in German, on the Destination page
 scenario_cancel_german() {
     echo "== cancel in German"
     local payload=$work/cancel
@@ -252,7 +252,13 @@ scenario_cancel_german() {
     check "Welcome" await_buttons $disabled $normal || return
     click_button $forward_x
     check "without a licence Forward goes to Destination" await_buttons $normal $normal
-    click_button $cancel_x
+    click_button $back_x
+    check "and Back from there to Welcome" await_buttons $disabled $normal
+    click_button $forward_x
+    check "Forward to Destination again" await_buttons $normal $normal
+    # Closing the window asks the same question as Cancel.
+    rest_mouse
+    xdotool key alt+F4
     check "the German confirmation" await_window 'Best.*tigung!'
     sleep 0.5
     # Kept beside the test's build folder: the German page with the German dialog.
@@ -271,6 +277,128 @@ scenario_cancel_german() {
     check "exit code 0" [ "$exit_code" = 0 ]
     check "nothing installed" [ ! -e "$(unix_path "$program_files\\ZorevaAbbruch")" ]
     check "no uninstall entry" [ -z "$(registry_value 'Zoreva Abbruch' DisplayName)" ]
+    check "no workspace left" no_workspace
+}
+
+# The Browse button: the Toolweb text area at (40, 20), 420 x 270, holds the
+# pages 12 pixels in from the left and right, 14 from the top and 16 from the
+# bottom; the button sits 17 pixels into the 50-pixel group at the page's
+# bottom, 9 pixels from its right edge, 75 x 25.
+browse_x=$((left + 40 + 12 + 396 - 9 - 37)) browse_y=$((top + 20 + 14 + 240 - 50 + 17 + 12))
+
+# ---- d: a copy that fails: Retry after the cause is gone, then the run goes on
+scenario_copy_retry() {
+    echo "== copy failure, Retry"
+    local payload=$work/retry dest='C:\Zoreva Chosen' d
+    d=$(unix_path "$dest")
+    forget_install 'Zoreva Chosen' 'Zoreva Retry'
+    rm -rf "$d"
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=ReadMe.txt' 'Addfile=App.exe' 'Addfile=Graphics\logo.bmp' \
+        'VistraneTitle=Zoreva Retry' 'Language=English' 'Destination=Unused' 'DesktopIcon=1' >"$payload/Setup.ini"
+    pack "$payload" "$work/RetrySetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    # A folder named App.exe lies where the setup will copy its program (read-only
+    # files stop nobody here: Wine runs as root).
+    mkdir -p "$d/App.exe"
+    start_setup "$work/RetrySetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    xdotool mousemove $browse_x $browse_y click 1
+    check "Browse opens the folder chooser" await_window 'Choose Folder' || return
+    rest_mouse
+    xdotool key End shift+Home BackSpace
+    xdotool type --delay 30 'C:\Zoreva Chosen'
+    xdotool key Tab Tab space
+    check "OK closes the chooser" await_window_gone 'Choose Folder'
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "the failed copy is reported" await_window '^Error$' || return
+    check "the file before it is copied" cmp -s "$payload/ReadMe.txt" "$d/ReadMe.txt"
+    rmdir "$d/App.exe"
+    rest_mouse
+    xdotool key Return
+    check "after Retry the run reaches Finish" await_buttons $disabled $normal || return
+    click_button $cancel_x
+    sleep 1
+    check "Cancel on Finish is ignored" kill -0 "$setup_pid"
+    rest_mouse
+    xdotool key alt+F4
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    check "App.exe replaced byte for byte" cmp -s "$payload/App.exe" "$d/App.exe"
+    check "Graphics\logo.bmp installed" cmp -s "$payload/Graphics/logo.bmp" "$d/Graphics/logo.bmp"
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Retry' 'KEY=Zoreva Retry' "COPYFILE=$dest\\Graphics\\logo.bmp" \
+        "COPYFILE=$dest\\App.exe" "COPYFILE=$dest\\ReadMe.txt" "DIRECTORY=$dest\\Additional" \
+        "DIRECTORY=$dest\\Sounds" "DIRECTORY=$dest\\Graphics" "DIRECTORY=$dest" >"$work/expected.log"
+    check "closing on Finish writes setup.log without the desktop icon" cmp "$work/expected.log" "$d/setup.log"
+    check "closing on Finish registers the uninstaller" [ "$(registry_value 'Zoreva Retry' DisplayName)" = 'Zoreva Retry' ]
+    check "no desktop shortcut" [ -z "$(find "$drive_c/users" -name 'Zoreva Retry.lnk')" ]
+    check "no workspace left" no_workspace
+    rm -rf "$d"
+}
+
+# ---- d: a copy that fails and is cancelled: what the run did is taken back
+scenario_copy_cancel() {
+    echo "== copy failure, Cancel"
+    local payload=$work/undo d
+    d=$(unix_path "$program_files\\ZorevaUndo")
+    forget_install ZorevaUndo 'Zoreva Undo'
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=ReadMe.txt' 'Addfile=App.exe' 'Addfile=Graphics\logo.bmp' \
+        'VistraneTitle=Zoreva Undo' 'Language=English' 'Destination=ZorevaUndo' 'Folder=Zoreva Undo' >"$payload/Setup.ini"
+    pack "$payload" "$work/UndoSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    mkdir -p "$d/App.exe/Kept"
+    start_setup "$work/UndoSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "the failed copy is reported" await_window '^Error$' || return
+    rest_mouse
+    xdotool key Escape
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    check "the file copied before is removed again" [ ! -e "$d/ReadMe.txt" ]
+    check "what was there before stays" [ -d "$d/App.exe/Kept" ]
+    check "the empty subfolders are removed" [ ! -e "$d/Graphics" -a ! -e "$d/Sounds" -a ! -e "$d/Additional" ]
+    check "no program folder" [ ! -e "$(unix_path "$common_programs\\Zoreva Undo")" ]
+    check "no setup.log, no uninstall entry" [ ! -e "$d/setup.log" -a -z "$(registry_value 'Zoreva Undo' DisplayName)" ]
+    check "no workspace left" no_workspace
+    rm -rf "$d"
+}
+
+# ---- d: a run stopped by an error is no dead end: Cancel takes it back
+scenario_run_error() {
+    echo "== run stopped by an error"
+    local payload=$work/stopped d
+    d=$(unix_path "$program_files\\ZorevaStopped")
+    forget_install ZorevaStopped 'Zoreva Stopped'
+    make_payload "$payload"
+    # The program folder's parent does not exist, so it cannot be made.
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva Stopped' 'Language=English' \
+        'Destination=ZorevaStopped' 'Folder=Nowhere\Deeper' >"$payload/Setup.ini"
+    pack "$payload" "$work/StoppedSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/StoppedSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "the error is reported" await_window '^Error$' || return
+    check "the files were copied before it" cmp -s "$payload/App.exe" "$d/App.exe"
+    rest_mouse
+    xdotool key Return
+    check "the report closes" await_window_gone '^Error$'
+    check "the wizard is still there" kill -0 "$setup_pid"
+    click_button $cancel_x
+    await_exit || return
+    check "exit code 1" [ "$exit_code" = 1 ]
+    check "everything the run made is gone" [ ! -e "$d" ]
     check "no workspace left" no_workspace
 }
 
@@ -310,10 +438,12 @@ run() {
         kill "$setup_pid" 2>/dev/null
         wait "$setup_pid" 2>/dev/null
         setup_pid=
+        # A killed setup cannot remove its workspace; the failure is reported already.
         sleep 1
+        workspaces | xargs -r rm -rf
     fi
 }
 
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error}; do run scenario_$scenario; done
 exit $failed
