@@ -98,6 +98,17 @@ RECT Row(int top, int height, int width = kPageWidth)
     return RECT{0, top, width, top + height};
 }
 
+// Clicks and keys given while the run worked were meant for the Copy page; on
+// the Finish page that follows, a click on Next would end the setup unseen.
+void DiscardWaitingInput()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+}
+
 void MakeShellLink(const TShortcut& link)
 {
     CreateShellLink(link.LinkFile, link.Target, link.Arguments, link.WorkingFolder, link.Description, false, "", 0,
@@ -417,6 +428,7 @@ void TSetupForm::ShowPage(TWizardPage page)
         break;
     case TPageEntry::RunInstallation:
         if (RunInstallation()) {
+            DiscardWaitingInput();
             ShowPage(pgFinish);
         } else {
             PerformUndo(LogBook.Entries());

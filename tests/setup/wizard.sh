@@ -402,6 +402,41 @@ scenario_run_error() {
     check "no workspace left" no_workspace
 }
 
+# ---- d: more than 100 files, no licence, no program folder, no finish actions
+scenario_many_files() {
+    echo "== 101 files"
+    local payload=$work/many dest="$program_files\\ZorevaMany" d n entries=() expected=()
+    d=$(unix_path "$dest")
+    forget_install ZorevaMany 'Zoreva Many'
+    make_payload "$payload"
+    for n in $(seq -w 0 100); do
+        printf 'file %s\r\n' "$n" >"$payload/f$n.txt"
+        entries+=("Addfile=f$n.txt")
+        expected=("COPYFILE=$dest\\f$n.txt" "${expected[@]}")
+    done
+    setup_ini 'TargetFile=App.exe' "${entries[@]}" 'VistraneTitle=Zoreva Many' 'Language=English' \
+        'Destination=ZorevaMany' >"$payload/Setup.ini"
+    pack "$payload" "$work/ManySetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/ManySetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    local copied=0
+    for n in $(seq -w 0 100); do cmp -s "$payload/f$n.txt" "$d/f$n.txt" && copied=$((copied + 1)); done
+    check "all 101 files installed byte for byte" [ $copied = 101 ]
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Many' 'KEY=Zoreva Many' "${expected[@]}" "DIRECTORY=$dest\\Additional" \
+        "DIRECTORY=$dest\\Sounds" "DIRECTORY=$dest\\Graphics" "DIRECTORY=$dest" >"$work/expected.log"
+    check "setup.log byte for byte" cmp "$work/expected.log" "$d/setup.log"
+    check "no workspace left" no_workspace
+}
+
 # ---- c: setups that cannot start: one message, exit code 1, no workspace left
 expect_start_failure() {  # description, setup file
     start_setup "$2"
@@ -445,5 +480,5 @@ run() {
 }
 
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files}; do run scenario_$scenario; done
 exit $failed
