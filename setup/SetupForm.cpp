@@ -170,6 +170,10 @@ void TSetupForm::ShowCentred()
 
 void TSetupForm::ExtractSetupPayload()
 {
+    // Said plainly: the loader's own words ("Resource name not found") tell a user nothing.
+    if (!FindResourceA(nullptr, kPayloadResource, RT_RCDATA))
+        throw ESetupError(std::string("This setup program carries nothing to install: its resource ") +
+                          kPayloadResource + " is missing. Setups are made from it with \"zoreva-pack build\".");
     ExtractPayload(Archiver, Workspace, RunningProgramFile());
 }
 
