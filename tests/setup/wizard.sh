@@ -437,6 +437,43 @@ scenario_many_files() {
     check "no workspace left" no_workspace
 }
 
+# ---- d: the program folder picked from the list of existing ones, with the keyboard
+scenario_existing_folder() {
+    echo "== existing program folder"
+    local payload=$work/existing dest="$program_files\\ZorevaExisting" folder="$common_programs\\AAA Zoreva Existing" d f
+    d=$(unix_path "$dest")
+    f=$(unix_path "$folder")
+    forget_install ZorevaExisting 'Zoreva Existing' "$f"
+    # Sorted first in the list, before the folders Wine makes.
+    mkdir -p "$f"
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva Existing' 'Language=English' \
+        'Destination=ZorevaExisting' 'Folder=Typed Over' 'PerMachine=1' >"$payload/Setup.ini"
+    pack "$payload" "$work/ExistingSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/ExistingSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    # From the program folder's edit box on to the list, and its first entry.
+    rest_mouse
+    xdotool key Tab Home
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Existing' 'KEY=Zoreva Existing' "LINK=$folder\\Uninstall.lnk" \
+        "LINK=$folder\\Zoreva Existing.lnk" "COPYFILE=$dest\\App.exe" "DIRECTORY=$dest\\Additional" \
+        "DIRECTORY=$dest\\Sounds" "DIRECTORY=$dest\\Graphics" "DIRECTORY=$dest" >"$work/expected.log"
+    check "shortcuts in the picked folder, which is not recorded as made" cmp "$work/expected.log" "$d/setup.log"
+    check "the shortcut is there" [ "$(link_field "$folder\\Zoreva Existing.lnk" Target)" = "$dest\\App.exe" ]
+    check "no folder of the typed name" [ ! -e "$(unix_path "$common_programs\\Typed Over")" ]
+    check "no workspace left" no_workspace
+    rm -rf "$f"
+}
+
 # ---- c: setups that cannot start: one message, exit code 1, no workspace left
 expect_start_failure() {  # description, setup file
     start_setup "$2"
@@ -480,5 +517,5 @@ run() {
 }
 
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files existing_folder}; do run scenario_$scenario; done
 exit $failed
