@@ -415,7 +415,6 @@ std::string TSetupForm::DesktopFolder() const
 void TSetupForm::ShowPage(TWizardPage page)
 {
     State = EnterPage(State, page);
-    Page = page;
     for (size_t i = 0; i < PageBoxes.size(); ++i) PageBoxes[i]->SetVisible(i == page);
     PageBoxes[page]->BringToFront();
     PageRows[page]->Head.FitHeightToText();
@@ -500,7 +499,7 @@ void TSetupForm::CancelButtonClick()
     if (RunStopped)
         UndoRunAndClose();
     else
-        Leave(CancelLeaving(Page));
+        Leave(CancelLeaving(State.Page));
 }
 
 void TSetupForm::CloseRequested()
@@ -508,7 +507,7 @@ void TSetupForm::CloseRequested()
     if (RunStopped)
         UndoRunAndClose();
     else
-        Leave(CloseLeaving(Page));
+        Leave(CloseLeaving(State.Page));
 }
 
 void TSetupForm::Leave(TLeaving leaving)

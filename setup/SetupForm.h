@@ -76,8 +76,7 @@ private:
     void UndoRunAndClose();
     void CloseWizard(int exitCode);
 
-    TWizardState State;
-    TWizardPage Page = pgWelcome;
+    TWizardState State;  // the page shown and what its buttons allow
     TSetupLogBook LogBook;
     std::string Workspace;
     TSetupSettings Settings;
