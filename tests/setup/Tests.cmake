@@ -23,5 +23,5 @@ if(WIN32)
     add_test(NAME setup_wizard
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/setup/wizard.sh $<TARGET_FILE:Zoreva>
                      ${CMAKE_BINARY_DIR}/host-pack/bin/zoreva-pack $<TARGET_FILE:link_reader> ${zoreva_bits})
-    set_tests_properties(setup_wizard PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300 ENVIRONMENT "${ZOREVA_WINE_ENV}")
+    set_tests_properties(setup_wizard PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 480 ENVIRONMENT "${ZOREVA_WINE_ENV}")
 endif()
