@@ -6,9 +6,9 @@
 # by the button pictures' colours in screenshots, and the outcome by the files
 # installed (bytes), setup.log (bytes), the registry, the shortcuts read back,
 # the exit code and the workspace left behind.
-# Usage: wizard.sh ZOREVA_EXE PACKER LINK_READER_EXE BITS   (BITS: 32 or 64)
+# Usage: wizard.sh ZOREVA_EXE PACKER LINK_READER_EXE BITS LAUNCH_PROBE_EXE   (BITS: 32 or 64)
 set -uo pipefail
-stub=$1 packer=$2 link_reader=$3 bits=$4
+stub=$1 packer=$2 link_reader=$3 bits=$4 launch_probe=$5
 [ -n "${DISPLAY:-}" ] || { echo "SKIPPED: no DISPLAY for the Wine windows"; exit 77; }
 [ -d "${WINEPREFIX:-}/drive_c" ] || { echo "SKIPPED: no Wine prefix at '${WINEPREFIX:-}'"; exit 77; }
 for tool in xdotool convert import; do
@@ -474,6 +474,35 @@ scenario_existing_folder() {
     rm -rf "$f"
 }
 
+# ---- d: the program launched at the end, from its folder, after the ReadMe viewer
+scenario_launch() {
+    echo "== launch"
+    local payload=$work/launch dest="$program_files\\ZorevaLaunch" d
+    d=$(unix_path "$dest")
+    forget_install ZorevaLaunch 'Zoreva Launch'
+    make_payload "$payload"
+    cp "$launch_probe" "$payload/Probe.exe"
+    setup_ini 'TargetFile=Probe.exe' 'Addfile=Probe.exe' 'Addfile=ReadMe.txt' 'VistraneTitle=Zoreva Launch' \
+        'Language=French' 'Destination=ZorevaLaunch' 'ReadMe=ReadMe.txt' 'LaunchProg=1' >"$payload/Setup.ini"
+    pack "$payload" "$work/LaunchSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/LaunchSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    for _ in $(seq 100); do [ -s "$d/launched.txt" ] && break; sleep 0.1; done
+    check "the program ran with its folder as the current folder" [ "$(cat "$d/launched.txt" 2>/dev/null)" = "$dest" ]
+    check "the ReadMe viewer opened the ReadMe" await_window 'ReadMe.txt - Notepad'
+    wine taskkill /f /im notepad.exe >/dev/null 2>&1
+    check "no workspace left" no_workspace
+}
+
 # ---- c: setups that cannot start: one message, exit code 1, no workspace left
 expect_start_failure() {  # description, setup file
     start_setup "$2"
@@ -517,5 +546,5 @@ run() {
 }
 
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files existing_folder}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files existing_folder launch}; do run scenario_$scenario; done
 exit $failed
