@@ -242,8 +242,13 @@ void TSetupForm::CreateLicencePage()
     LicenceMemo.SetAnchors(layout::kAnchorAll);
     LicenceCheckPanel.Create(LicenceBox, Row(0, kLicenceStripHeight));
     LicenceCheckPanel.SetAlign(layout::TAlign::alBottom);
-    LicenceCheck.Create(LicenceCheckPanel, RECT{kTextMargin, 10, kPageWidth - kTextMargin, 30}, "LicenceCheck");
+    LicenceCheck.Create(LicenceCheckPanel, RECT{kTextMargin, 2, kPageWidth - kTextMargin, kLicenceStripHeight - 2},
+                        "LicenceCheck");
     LicenceCheck.SetAnchors(kAnchorLeftTopRight);
+    // The sentence the user accepts is longer than a narrow text area: it wraps
+    // onto a second line of the strip instead of being cut off.
+    const HWND check = LicenceCheck.Handle();
+    SetWindowLongPtrA(check, GWL_STYLE, GetWindowLongPtrA(check, GWL_STYLE) | BS_MULTILINE);
 }
 
 void TSetupForm::CreateDestinationPage()
