@@ -154,9 +154,9 @@ command_test() {
     stop_display
 }
 
-# Until the wizard exists, the demo shows the two halves that do: a setup built
-# from examples/demo that unpacks itself into its workspace (and removes it
-# again), and the demo skin on a shaped window with its bitmap buttons.
+# The demo builds DemoSetup.exe from examples/demo with the setup program,
+# starts it on the private display, saves a screenshot of its Welcome page and
+# leaves it again with Cancel and Yes.
 command_demo() {
     install_missing
     build native
@@ -167,22 +167,21 @@ command_demo() {
     ensure_wine_prefix
     local out=$ROOT/build/demo
     export WINEPREFIX=$WINEPREFIX_DIR
-    rm -rf "$out" && mkdir -p "$out/skin"
+    rm -rf "$out" && mkdir -p "$out"
     echo "== building DemoSetup.exe from examples/demo"
-    "$ROOT/build/native/bin/zoreva-pack" build --stub "$WINE_BIN/workspace_probe.exe" \
+    "$ROOT/build/native/bin/zoreva-pack" build --stub "$WINE_BIN/Zoreva.exe" \
         --from "$ROOT/examples/demo" --out "$out/DemoSetup.exe"
     wine "$WINE_BIN/zoreva-pack.exe" list "$(winepath -w "$out/DemoSetup.exe")"
-    echo "== running DemoSetup.exe: what its workspace held"
-    wine "$out/DemoSetup.exe" "$(winepath -w "$out/report.txt")" && cat "$out/report.txt"
-    echo "== the demo skin on a shaped window: $out/skin/screenshot.png"
-    cp "$ROOT"/examples/demo/Graphics/*.bmp "$out/skin/"
-    wine "$WINE_BIN/skinned_window_probe.exe" "$(winepath -w "$out/skin")" &
-    local probe=$!
-    for _ in $(seq 100); do grep -q '^ready' "$out/skin/probe.log" 2>/dev/null && break; sleep 0.1; done
+    echo "== running DemoSetup.exe: $out/screenshot.png"
+    wine "$out/DemoSetup.exe" &
+    local setup=$!
+    timeout 30 xdotool search --sync --onlyvisible --name '^Zoreva Demo$' >/dev/null || true
     sleep 1
-    import -window root -crop 640x480+0+0 "$out/skin/screenshot.png"
-    touch "$out/skin/quit"
-    wait "$probe" || true
+    import -window root "$out/screenshot.png"
+    # The 400 x 300 skin is centred on the 1024 x 768 display; Cancel is at (300, 252), 90 x 36.
+    xdotool mousemove $(((1024 - 400) / 2 + 345)) $(((768 - 300) / 2 + 270)) click 1
+    timeout 10 xdotool search --sync --onlyvisible --name '^Confirmation!$' >/dev/null && xdotool key space
+    wait "$setup" || true
     wineserver -k 2>/dev/null || true
     echo "== done"
 }

@@ -15,3 +15,15 @@ if(WIN32)
     add_executable(link_reader setup/LinkReaderMain.cpp)
     target_link_libraries(link_reader PRIVATE zoreva_link_reader)
 endif()
+
+if(WIN32)
+    # The setup program end to end: packed by the host packer, driven with real
+    # input under Xvfb. The 64-bit build installs into the 64-bit views.
+    math(EXPR zoreva_bits "${CMAKE_SIZEOF_VOID_P} * 8")
+    add_executable(launch_probe setup/LaunchProbe.cpp)
+    add_test(NAME setup_wizard
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/setup/wizard.sh $<TARGET_FILE:Zoreva>
+                     ${CMAKE_BINARY_DIR}/host-pack/bin/zoreva-pack $<TARGET_FILE:link_reader> ${zoreva_bits}
+                     $<TARGET_FILE:launch_probe>)
+    set_tests_properties(setup_wizard PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 480 ENVIRONMENT "${ZOREVA_WINE_ENV}")
+endif()

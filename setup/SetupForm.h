@@ -1,0 +1,122 @@
+#pragma once
+
+// TSetupForm: the skinned wizard window. Its construction prepares the
+// workspace, unpacks the payload and reads "Setup.ini"; its pages lead the
+// user to the installation run and the finish actions; its destruction
+// removes the workspace. What happens on each page and button is decided by
+// the page flow and the install plan; the window shows and performs it.
+
+#include <array>
+#include <string>
+
+#include "archive/ZLIBArchive.h"
+#include "platform/ControlHost.h"
+#include "platform/Controls.h"
+#include "setup/PageFlow.h"
+#include "setup/PageTexts.h"
+#include "setup/SetupFile.h"
+#include "setup/SetupLogBook.h"
+#include "skin/Skinned.h"
+
+class TFolderMan;
+class TConfirmationForm;
+
+// The page's heading, spacer and sub-heading rows, top to bottom.
+struct TPageRows {
+    TLabel Head, Spacer, Text;
+};
+
+class TSetupForm : public THostWindow<TZupForm> {
+public:
+    TSetupForm();
+    ~TSetupForm() override;
+
+    // The dialogs the wizard opens, made after it with the wizard as their owner.
+    void UseDialogs(TFolderMan& folderMan, TConfirmationForm& confirmation);
+    // Shows the window in the centre of the screen.
+    void ShowCentred();
+
+    void ShowPage(TWizardPage page);
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    void ExtractSetupPayload();
+    void ReadSetupDescription();
+    void CheckAdministrator() const;
+    void CreateControls();
+    void CreatePage(TPanel& panel, TPageRows& rows);
+    void CreateLicencePage();
+    void CreateDestinationPage();
+    void CreateFolderPage();
+    void CreateCopyPage();
+    void CreateFinishPage();
+    void ApplySettings();
+    void ApplyTexts(const TPageTexts& texts);
+    void SkinWindow();
+    void SkinButton(TZupButton& button, const TButtonSkin& skin);
+    void ShowButtons();
+    TFinishStrips FinishStrips() const;
+    std::string ProgramsFolder() const;
+    std::string DesktopFolder() const;
+
+    void ForwardbuttonClick();
+    void BackbuttonClick();
+    void LicenceCheckClick();
+    void DestinationButtonClick();
+    void FolderListClick();
+    void FolderEditChange();
+    void CancelButtonClick();
+    void CloseRequested();
+    void Leave(TLeaving leaving);
+
+    // False when the user cancelled it at a failed copy.
+    bool RunInstallation();
+    void FinishSetup(const TFinishChoices& choices);
+    void UndoRunAndClose();
+    void CloseWizard(int exitCode);
+
+    TWizardState State;  // the page shown and what its buttons allow
+    TSetupLogBook LogBook;
+    std::string Workspace;
+    TSetupSettings Settings;
+    TZLBArchive Archiver;
+    // The run stopped with an error: leaving now takes back what it did.
+    bool RunStopped = false;
+
+    TFolderMan* FolderMan = nullptr;
+    TConfirmationForm* Confirmation = nullptr;
+
+    TZupButton Backbutton;
+    TZupButton Forwardbutton;
+    TZupButton Cancelbutton;
+
+    TPanel MainPanel;
+    TPanel TextBox;
+    TPanel WelcomeBox, LicenceBox, DestinationBox, FolderBox, CopyBox, FinishBox;
+    std::array<TPanel*, 6> PageBoxes{};
+    TPageRows WelcomeRows, LicenceRows, DestinationRows, FolderRows, CopyRows, FinishRows;
+    std::array<TPageRows*, 6> PageRows{};
+
+    TPanel LicenceMemoPanel, LicenceCheckPanel;
+    TMemo LicenceMemo;
+    TCheckBox LicenceCheck;
+
+    TGroupBox DestinationGroup;
+    TLabel DestinationText;
+    TPushButton DestinationButton;
+
+    TPanel FolderContent;
+    TLabel FolderEditHead;
+    TEdit FolderEdit;
+    TLabel FolderSpacer;
+    TLabel FolderListHead;
+    TListBox FolderList;
+
+    TPanel CopyContent;
+    TLabel Copymessage;
+    TProgressBar CopyProgress;
+
+    TPanel FinishDesktopPanel, FinishReadMePanel, FinishLaunchProgPanel;
+    TCheckBox DesktopCheck, ReadMeCheck, LaunchProgCheck;
+};

@@ -1,0 +1,550 @@
+#!/usr/bin/env bash
+# The setup program end to end under Wine: each scenario packs its own payload
+# (Setup.ini, pictures drawn with ImageMagick, program files) into a setup with
+# zoreva-pack, runs it and drives the skinned buttons with real mouse clicks at
+# their Setup.ini places and the pages with the keyboard; it checks the pages
+# by the button pictures' colours in screenshots, and the outcome by the files
+# installed (bytes), setup.log (bytes), the registry, the shortcuts read back,
+# the exit code and the workspace left behind.
+# Usage: wizard.sh ZOREVA_EXE PACKER LINK_READER_EXE BITS LAUNCH_PROBE_EXE   (BITS: 32 or 64)
+set -uo pipefail
+stub=$1 packer=$2 link_reader=$3 bits=$4 launch_probe=$5
+[ -n "${DISPLAY:-}" ] || { echo "SKIPPED: no DISPLAY for the Wine windows"; exit 77; }
+[ -d "${WINEPREFIX:-}/drive_c" ] || { echo "SKIPPED: no Wine prefix at '${WINEPREFIX:-}'"; exit 77; }
+for tool in xdotool convert import; do
+    command -v $tool >/dev/null || { echo "SKIPPED: $tool is missing"; exit 77; }
+done
+
+work=$(mktemp -d)
+setup_pid=
+cleanup() {
+    [ -n "$setup_pid" ] && kill "$setup_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failed=0
+check() {  # description, then a command that must succeed
+    local what=$1; shift
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failed=1; fi
+}
+
+drive_c=$WINEPREFIX/drive_c
+if [ "$bits" = 64 ]; then program_files='C:\Program Files'; else program_files='C:\Program Files (x86)'; fi
+common_programs='C:\ProgramData\Microsoft\Windows\Start Menu\Programs'
+common_desktop='C:\users\Public\Desktop'
+unix_path() { winepath -u "$1" 2>/dev/null; }
+
+# The skin: 500 x 360, with two 40 x 40 corners in the invisible colour
+# (magenta); the three buttons 70 x 30 at y 310, one colour per picture.
+skin_width=500 skin_height=360
+left=$(((1024 - skin_width) / 2)) top=$(((768 - skin_height) / 2))
+button_y=310 back_x=170 forward_x=260 cancel_x=350
+normal=32,64,192 over=32,192,64 pressed=192,32,32 disabled=128,128,128
+
+# make_payload DIR: the application files and pictures; Setup.ini is written by the scenario.
+make_payload() {
+    local dir=$1
+    mkdir -p "$dir/Graphics"
+    convert -size ${skin_width}x${skin_height} xc:'#3366aa' -fill magenta -draw 'rectangle 0,0 39,39' \
+        -draw 'rectangle 460,320 499,359' BMP3:"$dir/Graphics/skin.bmp"
+    convert -size 70x30 xc:'#2040c0' BMP3:"$dir/Graphics/normal.bmp"
+    convert -size 70x30 xc:'#20c040' BMP3:"$dir/Graphics/over.bmp"
+    convert -size 70x30 xc:'#c02020' BMP3:"$dir/Graphics/pressed.bmp"
+    convert -size 70x30 xc:'#808080' BMP3:"$dir/Graphics/disabled.bmp"
+    convert -size 16x16 xc:'#ffcc00' BMP3:"$dir/Graphics/logo.bmp"
+    head -c 70000 /dev/urandom >"$dir/App.exe"
+    printf 'Read me first.\r\n' >"$dir/ReadMe.txt"
+    printf 'Licence line one.\r\nLicence line two.\r\n' >"$dir/Licence.txt"
+}
+
+# setup_ini SETUP_LINES...: the Setup block's lines, then the fixed skin blocks.
+setup_ini() {
+    printf 'Zoreva test setup\r\nObject=Setup\r\n'
+    printf '%s\r\n' "$@"
+    printf 'end\r\nObject=Toolweb\r\nTop=20\r\nLeft=40\r\nWidth=420\r\nHeight=270\r\nend\r\n'
+    printf 'Object=Panel\r\nBitmap=Graphics\\skin.bmp\r\nInvisibleColor=$00FF00FF\r\nend\r\n'
+    local name x
+    for name in Back:$back_x Forward:$forward_x Cancel:$cancel_x; do
+        x=${name#*:}
+        printf 'Object=Button\r\nKind=Bitmap\r\nName=%s\r\nTop=%s\r\nLeft=%s\r\n' "${name%%:*}" $button_y "$x"
+        printf 'Mask=Graphics\\normal.bmp\r\nTouched=Graphics\\over.bmp\r\nPressed=Graphics\\pressed.bmp\r\n'
+        printf 'Disabled=Graphics\\disabled.bmp\r\nInvisibleColor=$00FF00FF\r\nend\r\n'
+    done
+}
+
+pack() {  # payload folder, setup file
+    "$packer" build --stub "$stub" --from "$1" --out "$2" >/dev/null
+}
+
+start_setup() {  # setup file
+    wine "$1" >/dev/null 2>&1 &
+    setup_pid=$!
+}
+
+# Waits (at most 30 s) for the setup to end; its exit code goes to $exit_code.
+await_exit() {
+    for _ in $(seq 300); do
+        if ! kill -0 "$setup_pid" 2>/dev/null; then
+            wait "$setup_pid"
+            exit_code=$?
+            setup_pid=
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "FAILED: the setup did not end"
+    return 1
+}
+
+# The colour of one pixel of a picture as "R,G,B".
+pixel_in() {  # file x y
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+}
+pixel() {  # x y on the screen now
+    import -window root "$work/screen.png"
+    pixel_in "$work/screen.png" "$1" "$2"
+}
+button_colour() { pixel $((left + $1 + 35)) $((top + button_y + 15)); }
+
+# The mouse rests on the skin away from the buttons: no button shows "over",
+# and the keyboard goes to the window under the mouse (Xvfb has no window manager).
+rest_mouse() { xdotool mousemove $((left + 100)) $((top + 340)); }
+
+# Waits (at most 10 s) until Back and Forward show the given pictures.
+await_buttons() {  # back colour, forward colour
+    rest_mouse
+    for _ in $(seq 50); do
+        [ "$(button_colour $back_x)" = "$1" ] && [ "$(button_colour $forward_x)" = "$2" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# The Folder page is the one whose list box fills the middle of the text area white.
+await_folder_page() {
+    for _ in $(seq 50); do [ "$(pixel $((left + 250)) $((top + 200)))" = 255,255,255 ] && return 0; sleep 0.2; done
+    return 1
+}
+
+click_button() {  # x of the button within the window
+    xdotool mousemove $((left + $1 + 35)) $((top + button_y + 15))
+    sleep 0.3
+    xdotool click 1
+    sleep 0.3
+}
+
+workspaces() { find "$drive_c/users" -maxdepth 5 -name 'QXTemp*' 2>/dev/null; }
+no_workspace() { [ -z "$(workspaces)" ]; }
+
+await_window() {  # window name pattern
+    timeout 10 xdotool search --sync --onlyvisible --name "$1" >/dev/null
+}
+await_window_gone() {  # window name pattern
+    for _ in $(seq 50); do [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0; sleep 0.2; done
+    return 1
+}
+
+registry_value() {  # key below the uninstall key, value name
+    wine reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /v "$2" /reg:$bits 2>/dev/null |
+        tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
+}
+
+link_field() {  # link file (Windows path), field name
+    wine "$link_reader" "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^$2=//p"
+}
+
+# A run before this one in the same Wine prefix must not decide the checks.
+forget_install() {  # destination name, title, other paths
+    rm -rf "$(unix_path "$program_files\\$1")" "${@:3}"
+    wine reg delete "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$2" /f /reg:$bits >/dev/null 2>&1
+}
+
+# ---- a: the whole road in English, with a licence, a typed program folder and the desktop icon
+scenario_full_install() {
+    echo "== full install"
+    local payload=$work/full dest="$program_files\\ZorevaTest" folder="$common_programs\\Zoreva Typed"
+    forget_install ZorevaTest 'Zoreva Test' "$(unix_path "$folder")" "$(unix_path "$common_desktop\\Zoreva Test.lnk")"
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'Addfile=ReadMe.txt' 'Addfile=Graphics\logo.bmp' \
+        'VistraneTitle=Zoreva Test' 'Language=English' 'Licence=Licence.txt' 'Destination=ZorevaTest' \
+        'Folder=Zoreva Test' 'ReadMe=ReadMe.txt' 'LaunchProg=0' 'DesktopIcon=1' 'PerMachine=1' \
+        'TextBoxColor=$00F0E0D0' 'Fontname=Arial' 'Fontheight=-13' >"$payload/Setup.ini"
+    pack "$payload" "$work/FullSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    xdotool mousemove 5 5
+    import -window root "$work/desktop.png"
+    start_setup "$work/FullSetup.exe"
+    check "Welcome: Back disabled, Forward enabled" await_buttons $disabled $normal || return
+    check "the workspace exists while the wizard runs" [ -n "$(workspaces)" ]
+    check "the desktop shows through the invisible corner" \
+        [ "$(pixel $((left + 5)) $((top + 5)))" = "$(pixel_in "$work/desktop.png" $((left + 5)) $((top + 5)))" ]
+    check "the skin shows beside the corner" [ "$(pixel $((left + 45)) $((top + 5)))" = 51,102,170 ]
+    click_button $forward_x
+    check "Licence: Forward waits for the box" await_buttons $normal $disabled
+    click_button $forward_x
+    check "Forward does nothing before the box is checked" await_buttons $normal $disabled
+    rest_mouse
+    xdotool key space
+    check "Space on the box enables Forward" await_buttons $normal $normal
+    click_button $forward_x
+    sleep 0.5
+    click_button $back_x
+    check "back on Licence the box is clear again" await_buttons $normal $disabled
+    xdotool key space
+    check "checked once more" await_buttons $normal $normal
+    click_button $forward_x
+    sleep 0.5
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    rest_mouse
+    xdotool key End shift+Home BackSpace
+    xdotool type --delay 30 'Zoreva Typed'
+    click_button $forward_x
+    check "Finish: Back disabled, Forward enabled" await_buttons $disabled $normal
+    import -window root "$work/finish.png"
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    local d
+    d=$(unix_path "$dest")
+    check "App.exe installed byte for byte" cmp -s "$payload/App.exe" "$d/App.exe"
+    check "ReadMe.txt installed byte for byte" cmp -s "$payload/ReadMe.txt" "$d/ReadMe.txt"
+    check "Graphics\\logo.bmp installed byte for byte" cmp -s "$payload/Graphics/logo.bmp" "$d/Graphics/logo.bmp"
+    check "the three fixed subfolders" test -d "$d/Graphics" -a -d "$d/Sounds" -a -d "$d/Additional"
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Test' 'KEY=Zoreva Test' \
+        "LINK=$common_desktop\\Zoreva Test.lnk" "LINK=$folder\\ReadMe.txt.lnk" "LINK=$folder\\Uninstall.lnk" \
+        "LINK=$folder\\Zoreva Test.lnk" "DIRECTORY=$folder" "COPYFILE=$dest\\Graphics\\logo.bmp" \
+        "COPYFILE=$dest\\ReadMe.txt" "COPYFILE=$dest\\App.exe" "DIRECTORY=$dest\\Additional" \
+        "DIRECTORY=$dest\\Sounds" "DIRECTORY=$dest\\Graphics" "DIRECTORY=$dest" >"$work/expected.log"
+    check "setup.log byte for byte" cmp "$work/expected.log" "$d/setup.log"
+    check "DisplayName" [ "$(registry_value 'Zoreva Test' DisplayName)" = 'Zoreva Test' ]
+    check "UninstallString, quoted" [ "$(registry_value 'Zoreva Test' UninstallString)" = "\"$dest\\Uninstall.exe\"" ]
+    local link
+    for link in "$folder\\Zoreva Test.lnk" "$common_desktop\\Zoreva Test.lnk"; do
+        check "$link: target" [ "$(link_field "$link" Target)" = "$dest\\App.exe" ]
+        check "$link: working folder" [ "$(link_field "$link" WorkingFolder)" = "$dest" ]
+        check "$link: description" [ "$(link_field "$link" Description)" = 'Zoreva Test' ]
+        check "$link: no arguments, normal window" [ "$(link_field "$link" Arguments)$(link_field "$link" ShowCommand)" = 1 ]
+    done
+    link="$folder\\Uninstall.lnk"
+    check "uninstall link: target" [ "$(link_field "$link" Target)" = "$dest\\uninstall.exe" ]
+    check "uninstall link: description" [ "$(link_field "$link" Description)" = 'Uninstall Zoreva Test' ]
+    check "uninstall link: working folder" [ "$(link_field "$link" WorkingFolder)" = "$dest" ]
+    link="$folder\\ReadMe.txt.lnk"
+    check "ReadMe link: notepad" bash -c "[[ '$(link_field "$link" Target)' == *'\\notepad.exe' ]]"
+    check "ReadMe link: the quoted ReadMe path" [ "$(link_field "$link" Arguments)" = "\"$dest\\ReadMe.txt\"" ]
+    check "ReadMe link: no working folder" [ -z "$(link_field "$link" WorkingFolder)" ]
+    check "ReadMe link: description" [ "$(link_field "$link" Description)" = ReadMe.txt ]
+    check "the ReadMe viewer opened the ReadMe" await_window 'ReadMe.txt - Notepad'
+    wine taskkill /f /im notepad.exe >/dev/null 2>&1
+    check "no workspace left" no_workspace
+}
+
+# ---- b: leaving answered No (Alt+F4), then Yes (Cancel), in German, on the Destination page
+scenario_cancel_german() {
+    echo "== cancel in German"
+    local payload=$work/cancel
+    forget_install ZorevaAbbruch 'Zoreva Abbruch'
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva Abbruch' 'Language=German' \
+        'Destination=ZorevaAbbruch' 'Folder=Zoreva Abbruch' 'DesktopIcon=1' 'TextBoxColor=$00FFFFFF' >"$payload/Setup.ini"
+    pack "$payload" "$work/CancelSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/CancelSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "without a licence Forward goes to Destination" await_buttons $normal $normal
+    click_button $back_x
+    check "and Back from there to Welcome" await_buttons $disabled $normal
+    click_button $forward_x
+    check "Forward to Destination again" await_buttons $normal $normal
+    # Closing the window asks the same question as Cancel.
+    rest_mouse
+    xdotool key alt+F4
+    check "the German confirmation" await_window 'Best.*tigung!'
+    sleep 0.5
+    # Kept beside the test's build folder: the German page with the German dialog.
+    import -window root "$PWD/wizard-german.png"
+    # The dialog's buttons have the focus in order Ja, Nein: Tab to Nein, Space presses it.
+    rest_mouse
+    xdotool key Tab space
+    check "No closes the confirmation" await_window_gone 'Best.*tigung!'
+    check "No keeps the wizard on Destination" await_buttons $normal $normal
+    check "the setup still runs" kill -0 "$setup_pid"
+    click_button $cancel_x
+    check "the confirmation again" await_window 'Best.*tigung!'
+    rest_mouse
+    xdotool key space
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    check "nothing installed" [ ! -e "$(unix_path "$program_files\\ZorevaAbbruch")" ]
+    check "no uninstall entry" [ -z "$(registry_value 'Zoreva Abbruch' DisplayName)" ]
+    check "no workspace left" no_workspace
+}
+
+# The Browse button: the Toolweb text area at (40, 20), 420 x 270, holds the
+# pages 12 pixels in from the left and right, 14 from the top and 16 from the
+# bottom; the button sits 17 pixels into the 50-pixel group at the page's
+# bottom, 9 pixels from its right edge, 75 x 25.
+browse_x=$((left + 40 + 12 + 396 - 9 - 37)) browse_y=$((top + 20 + 14 + 240 - 50 + 17 + 12))
+
+# ---- d: a copy that fails: Retry after the cause is gone, then the run goes on
+scenario_copy_retry() {
+    echo "== copy failure, Retry"
+    local payload=$work/retry dest='C:\Zoreva Chosen' d
+    d=$(unix_path "$dest")
+    forget_install 'Zoreva Chosen' 'Zoreva Retry'
+    rm -rf "$d"
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=ReadMe.txt' 'Addfile=App.exe' 'Addfile=Graphics\logo.bmp' \
+        'VistraneTitle=Zoreva Retry' 'Language=English' 'Destination=Unused' 'DesktopIcon=1' >"$payload/Setup.ini"
+    pack "$payload" "$work/RetrySetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    # A folder named App.exe lies where the setup will copy its program (read-only
+    # files stop nobody here: Wine runs as root).
+    mkdir -p "$d/App.exe"
+    start_setup "$work/RetrySetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    xdotool mousemove $browse_x $browse_y click 1
+    check "Browse opens the folder chooser" await_window 'Choose Folder' || return
+    rest_mouse
+    xdotool key End shift+Home BackSpace
+    xdotool type --delay 30 'C:\Zoreva Chosen'
+    xdotool key Tab Tab space
+    check "OK closes the chooser" await_window_gone 'Choose Folder'
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "the failed copy is reported" await_window '^Error$' || return
+    check "the file before it is copied" cmp -s "$payload/ReadMe.txt" "$d/ReadMe.txt"
+    rmdir "$d/App.exe"
+    rest_mouse
+    xdotool key Return
+    check "after Retry the run reaches Finish" await_buttons $disabled $normal || return
+    click_button $cancel_x
+    sleep 1
+    check "Cancel on Finish is ignored" kill -0 "$setup_pid"
+    rest_mouse
+    xdotool key alt+F4
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    check "App.exe replaced byte for byte" cmp -s "$payload/App.exe" "$d/App.exe"
+    check "Graphics\logo.bmp installed" cmp -s "$payload/Graphics/logo.bmp" "$d/Graphics/logo.bmp"
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Retry' 'KEY=Zoreva Retry' "COPYFILE=$dest\\Graphics\\logo.bmp" \
+        "COPYFILE=$dest\\App.exe" "COPYFILE=$dest\\ReadMe.txt" "DIRECTORY=$dest\\Additional" \
+        "DIRECTORY=$dest\\Sounds" "DIRECTORY=$dest\\Graphics" "DIRECTORY=$dest" >"$work/expected.log"
+    check "closing on Finish writes setup.log without the desktop icon" cmp "$work/expected.log" "$d/setup.log"
+    check "closing on Finish registers the uninstaller" [ "$(registry_value 'Zoreva Retry' DisplayName)" = 'Zoreva Retry' ]
+    check "no desktop shortcut" [ -z "$(find "$drive_c/users" -name 'Zoreva Retry.lnk')" ]
+    check "no workspace left" no_workspace
+    rm -rf "$d"
+}
+
+# ---- d: a copy that fails and is cancelled: what the run did is taken back
+scenario_copy_cancel() {
+    echo "== copy failure, Cancel"
+    local payload=$work/undo d
+    d=$(unix_path "$program_files\\ZorevaUndo")
+    forget_install ZorevaUndo 'Zoreva Undo'
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=ReadMe.txt' 'Addfile=App.exe' 'Addfile=Graphics\logo.bmp' \
+        'VistraneTitle=Zoreva Undo' 'Language=English' 'Destination=ZorevaUndo' 'Folder=Zoreva Undo' >"$payload/Setup.ini"
+    pack "$payload" "$work/UndoSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    mkdir -p "$d/App.exe/Kept"
+    start_setup "$work/UndoSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "the failed copy is reported" await_window '^Error$' || return
+    rest_mouse
+    xdotool key Escape
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    check "the file copied before is removed again" [ ! -e "$d/ReadMe.txt" ]
+    check "what was there before stays" [ -d "$d/App.exe/Kept" ]
+    check "the empty subfolders are removed" [ ! -e "$d/Graphics" -a ! -e "$d/Sounds" -a ! -e "$d/Additional" ]
+    check "no program folder" [ ! -e "$(unix_path "$common_programs\\Zoreva Undo")" ]
+    check "no setup.log, no uninstall entry" [ ! -e "$d/setup.log" -a -z "$(registry_value 'Zoreva Undo' DisplayName)" ]
+    check "no workspace left" no_workspace
+    rm -rf "$d"
+}
+
+# ---- d: a run stopped by an error is no dead end: Cancel takes it back
+scenario_run_error() {
+    echo "== run stopped by an error"
+    local payload=$work/stopped d
+    d=$(unix_path "$program_files\\ZorevaStopped")
+    forget_install ZorevaStopped 'Zoreva Stopped'
+    make_payload "$payload"
+    # The program folder's parent does not exist, so it cannot be made.
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva Stopped' 'Language=English' \
+        'Destination=ZorevaStopped' 'Folder=Nowhere\Deeper' >"$payload/Setup.ini"
+    pack "$payload" "$work/StoppedSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/StoppedSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "the error is reported" await_window '^Error$' || return
+    check "the files were copied before it" cmp -s "$payload/App.exe" "$d/App.exe"
+    rest_mouse
+    xdotool key Return
+    check "the report closes" await_window_gone '^Error$'
+    check "the wizard is still there" kill -0 "$setup_pid"
+    click_button $cancel_x
+    await_exit || return
+    check "exit code 1" [ "$exit_code" = 1 ]
+    check "everything the run made is gone" [ ! -e "$d" ]
+    check "no workspace left" no_workspace
+}
+
+# ---- d: more than 100 files, no licence, no program folder, no finish actions
+scenario_many_files() {
+    echo "== 101 files"
+    local payload=$work/many dest="$program_files\\ZorevaMany" d n entries=() expected=()
+    d=$(unix_path "$dest")
+    forget_install ZorevaMany 'Zoreva Many'
+    make_payload "$payload"
+    for n in $(seq -w 0 100); do
+        printf 'file %s\r\n' "$n" >"$payload/f$n.txt"
+        entries+=("Addfile=f$n.txt")
+        expected=("COPYFILE=$dest\\f$n.txt" "${expected[@]}")
+    done
+    setup_ini 'TargetFile=App.exe' "${entries[@]}" 'VistraneTitle=Zoreva Many' 'Language=English' \
+        'Destination=ZorevaMany' >"$payload/Setup.ini"
+    pack "$payload" "$work/ManySetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/ManySetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    local copied=0
+    for n in $(seq -w 0 100); do cmp -s "$payload/f$n.txt" "$d/f$n.txt" && copied=$((copied + 1)); done
+    check "all 101 files installed byte for byte" [ $copied = 101 ]
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Many' 'KEY=Zoreva Many' "${expected[@]}" "DIRECTORY=$dest\\Additional" \
+        "DIRECTORY=$dest\\Sounds" "DIRECTORY=$dest\\Graphics" "DIRECTORY=$dest" >"$work/expected.log"
+    check "setup.log byte for byte" cmp "$work/expected.log" "$d/setup.log"
+    check "no workspace left" no_workspace
+}
+
+# ---- d: the program folder picked from the list of existing ones, with the keyboard
+scenario_existing_folder() {
+    echo "== existing program folder"
+    local payload=$work/existing dest="$program_files\\ZorevaExisting" folder="$common_programs\\AAA Zoreva Existing" d f
+    d=$(unix_path "$dest")
+    f=$(unix_path "$folder")
+    forget_install ZorevaExisting 'Zoreva Existing' "$f"
+    # Sorted first in the list, before the folders Wine makes.
+    mkdir -p "$f"
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva Existing' 'Language=English' \
+        'Destination=ZorevaExisting' 'Folder=Typed Over' 'PerMachine=1' >"$payload/Setup.ini"
+    pack "$payload" "$work/ExistingSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/ExistingSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    # From the program folder's edit box on to the list, and its first entry.
+    rest_mouse
+    xdotool key Tab Home
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Existing' 'KEY=Zoreva Existing' "LINK=$folder\\Uninstall.lnk" \
+        "LINK=$folder\\Zoreva Existing.lnk" "COPYFILE=$dest\\App.exe" "DIRECTORY=$dest\\Additional" \
+        "DIRECTORY=$dest\\Sounds" "DIRECTORY=$dest\\Graphics" "DIRECTORY=$dest" >"$work/expected.log"
+    check "shortcuts in the picked folder, which is not recorded as made" cmp "$work/expected.log" "$d/setup.log"
+    check "the shortcut is there" [ "$(link_field "$folder\\Zoreva Existing.lnk" Target)" = "$dest\\App.exe" ]
+    check "no folder of the typed name" [ ! -e "$(unix_path "$common_programs\\Typed Over")" ]
+    check "no workspace left" no_workspace
+    rm -rf "$f"
+}
+
+# ---- d: the program launched at the end, from its folder, after the ReadMe viewer
+scenario_launch() {
+    echo "== launch"
+    local payload=$work/launch dest="$program_files\\ZorevaLaunch" d
+    d=$(unix_path "$dest")
+    forget_install ZorevaLaunch 'Zoreva Launch'
+    make_payload "$payload"
+    cp "$launch_probe" "$payload/Probe.exe"
+    setup_ini 'TargetFile=Probe.exe' 'Addfile=Probe.exe' 'Addfile=ReadMe.txt' 'VistraneTitle=Zoreva Launch' \
+        'Language=French' 'Destination=ZorevaLaunch' 'ReadMe=ReadMe.txt' 'LaunchProg=1' >"$payload/Setup.ini"
+    pack "$payload" "$work/LaunchSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    start_setup "$work/LaunchSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    for _ in $(seq 100); do [ -s "$d/launched.txt" ] && break; sleep 0.1; done
+    check "the program ran with its folder as the current folder" [ "$(cat "$d/launched.txt" 2>/dev/null)" = "$dest" ]
+    check "the ReadMe viewer opened the ReadMe" await_window 'ReadMe.txt - Notepad'
+    wine taskkill /f /im notepad.exe >/dev/null 2>&1
+    check "no workspace left" no_workspace
+}
+
+# ---- c: setups that cannot start: one message, exit code 1, no workspace left
+expect_start_failure() {  # description, setup file
+    start_setup "$2"
+    if await_window '^Error$'; then
+        local box
+        box=$(xdotool search --onlyvisible --name '^Error$' | head -1)
+        xdotool windowfocus --sync "$box" 2>/dev/null
+        xdotool key Return
+    else
+        echo "FAILED: $1: no message box"
+        failed=1
+    fi
+    await_exit || return
+    check "$1: exit code 1" [ "$exit_code" = 1 ]
+    check "$1: exactly one message" [ -z "$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null)" ]
+    check "$1: no workspace left" no_workspace
+}
+
+scenario_start_failures() {
+    echo "== start-up failures"
+    cp "$stub" "$work/Bare.exe"
+    expect_start_failure "the bare program without payload" "$work/Bare.exe"
+    local payload=$work/broken
+    make_payload "$payload"
+    printf 'x\r\nObject=Setup\r\nVistraneTitle=Broken\r\n' >"$payload/Setup.ini"
+    pack "$payload" "$work/Broken.exe" || { echo "FAILED: packing"; failed=1; return; }
+    expect_start_failure "a Setup.ini block without end" "$work/Broken.exe"
+}
+
+# A scenario that failed half-way leaves no setup running for the next one.
+run() {
+    "$@"
+    if [ -n "$setup_pid" ]; then
+        kill "$setup_pid" 2>/dev/null
+        wait "$setup_pid" 2>/dev/null
+        setup_pid=
+        # A killed setup cannot remove its workspace; the failure is reported already.
+        sleep 1
+        workspaces | xargs -r rm -rf
+    fi
+}
+
+no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files existing_folder launch}; do run scenario_$scenario; done
+exit $failed
