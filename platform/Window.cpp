@@ -160,51 +160,6 @@ void DispatchWithDialogKeys(MSG& message)
     DispatchMessageA(&message);
 }
 
-namespace {
-
-std::deque<std::exception_ptr>& KeptErrors()
-{
-    static std::deque<std::exception_ptr> errors;
-    return errors;
-}
-
-std::string MessageOf(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& raised) {
-        return raised.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
-
-}  // namespace
-
-void KeepErrorForReport(std::exception_ptr error)
-{
-    KeptErrors().push_back(std::move(error));
-}
-
-void ReportKeptErrors()
-{
-    // The message box runs messages itself; errors kept meanwhile join the queue.
-    auto& errors = KeptErrors();
-    while (!errors.empty()) {
-        const std::exception_ptr error = errors.front();
-        errors.pop_front();
-        ShowError(MessageOf(error));
-    }
-}
-
-void DispatchWithDialogKeys(MSG& message)
-{
-    HWND active = GetActiveWindow();
-    if (active && IsDialogMessageA(active, &message)) return;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-}
-
 int RunMessageLoop()
 {
     MSG message{};
