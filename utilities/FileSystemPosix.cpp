@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,19 +83,35 @@ TFile& TFile::operator=(TFile&& other) noexcept
     return *this;
 }
 
+// Windows keeps a file that is being read from being written meanwhile (the
+// reader shares it for reading only). Here a shared lock taken by every reader
+// and an exclusive one asked for by every writer do the same, so that
+// extracting an archive over itself fails instead of truncating the archive
+// while it is read.
 bool TFile::OpenForReading(const std::string& path)
 {
     Close();
     Descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Descriptor >= 0) flock(Descriptor, LOCK_SH | LOCK_NB);
     return Descriptor >= 0;
 }
 
 void TFile::CreateForWriting(const std::string& path)
 {
     Close();
-    Descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (Descriptor < 0)
-        throw ESetupError("Cannot create file \"" + path + "\". " + LastSystemError());
+    const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (descriptor < 0) throw ESetupError("Cannot create file \"" + path + "\". " + LastSystemError());
+    if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        close(descriptor);
+        throw ESetupError("Cannot create file \"" + path +
+                          "\". The process cannot access the file because it is being used by another process.");
+    }
+    Descriptor = descriptor;
+    if (ftruncate(Descriptor, 0) != 0) {
+        const std::string reason = LastSystemError();
+        Close();
+        throw ESetupError("Cannot create file \"" + path + "\". " + reason);
+    }
 }
 
 void TFile::Close()

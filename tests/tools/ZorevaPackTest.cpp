@@ -199,6 +199,22 @@ TEST_F(PackTest, ReaderErrorsAreReportedVerbatim)
     EXPECT_EQ(run.Err, "zoreva-pack: File (1) is corrupt\n");
 }
 
+// A member named like the archive it comes from must not truncate that archive
+// while it is being read, as Windows' sharing rules keep the setup from doing.
+TEST_F(PackTest, ExtractingAnArchiveOverItselfLeavesTheArchiveWhole)
+{
+    WriteAll(Temp.Path() / "a.x", TextBytes("inner text"));
+    const std::string archive = Temp / "dir/a.x";
+    fs::create_directory(Temp.Path() / "dir");
+    ASSERT_EQ(Pack({"archive", archive, Temp / "a.x"}).ExitCode, 0);
+    const Bytes before = ReadAll(archive);
+
+    const TRun run = Pack({"extract", archive, Temp / "dir"});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_NE(run.Err.find("being used by another process"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadAll(archive), before);
+}
+
 TEST_F(PackTest, FailedArchiveLeavesNoOutput)
 {
     const std::string out = Temp / "out.x";
