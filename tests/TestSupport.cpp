@@ -19,8 +19,11 @@ TTempFolder::TTempFolder()
 
 TTempFolder::~TTempFolder()
 {
+    // Read-only files (copies keep the attribute on Windows) would stop remove_all.
     std::error_code ignored;
     fs::permissions(Root, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (fs::recursive_directory_iterator it(Root, ignored), end; !ignored && it != end; it.increment(ignored))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(Root, ignored);
 }
 

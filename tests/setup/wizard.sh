@@ -133,7 +133,8 @@ click_button() {  # x of the button within the window
     sleep 0.3
 }
 
-workspaces() { find "$drive_c/users" -maxdepth 5 -name 'QXTemp*' 2>/dev/null; }
+# Setups make their workspaces directly in the user's temporary folder.
+workspaces() { find "$drive_c/users" -maxdepth 5 -regex '.*/Temp/QXTemp[0-9]+' 2>/dev/null; }
 no_workspace() { [ -z "$(workspaces)" ]; }
 
 await_window() {  # window name pattern
