@@ -5,7 +5,6 @@
 namespace {
 
 constexpr int kClientWidth = 344, kClientHeight = 102;
-constexpr int kShownOuterHeight = 126;
 constexpr RECT kMessageBounds{8, 16, 8 + 329, 16 + 50};
 constexpr RECT kYesBounds{184, 73, 184 + 75, 73 + 25};
 constexpr RECT kNoBounds{264, 73, 264 + 75, 73 + 25};
@@ -24,6 +23,17 @@ TConfirmationForm::TConfirmationForm(HWND owner)
     NoBut.OnClick = [this] { NoButClick(); };
 }
 
+void TConfirmationForm::KeepClientSize()
+{
+    // The frame is whatever the system draws now (taller on newer Windows),
+    // so the outer size follows from the client area, never the other way.
+    RECT outer{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
+    SetWindowPos(Handle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 int TConfirmationForm::Confirm(const std::string& msg, const std::string& language)
 {
     const folders::TConfirmationTexts texts = folders::ConfirmationTexts(language);
@@ -31,7 +41,7 @@ int TConfirmationForm::Confirm(const std::string& msg, const std::string& langua
     YesBut.SetText(texts.Yes);
     NoBut.SetText(texts.No);
     MessageLabel.SetText(msg);
-    SetOuterHeight(kShownOuterHeight);
+    KeepClientSize();
     CentreOnScreen();
     return ShowModal();
 }

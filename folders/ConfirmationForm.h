@@ -23,6 +23,7 @@ public:
 private:
     void YesButClick() { SetModalResult(kModalYes); }
     void NoButClick() { SetModalResult(kModalNo); }
+    void KeepClientSize();
 
     TLabel MessageLabel;
     TPushButton YesBut;

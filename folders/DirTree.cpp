@@ -97,6 +97,21 @@ std::string StoredName(const std::string& path)
     return search.Valid() ? found.cFileName : std::string();
 }
 
+// Runs what is waiting in the queue. A quit request taken here belongs to the
+// loop that runs the program: it is posted again and ends the processing.
+void ProcessPendingMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 }  // namespace
 
 bool DirExists(const std::string& path)
@@ -408,11 +423,7 @@ void TDirTree::ReadDrives()
     {
         TUpdateHold update(*this);
         ClearTree();
-        MSG message;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        ProcessPendingMessages();
         const uint32_t mask = ValidDrives();
         KnownDrives = mask;
         for (int i = 0; i < 26; ++i) {
@@ -624,19 +635,24 @@ LRESULT TDirTree::Notify(const NMHDR& header)
 
 void TDirTree::Click()
 {
-    // The tree view reports the click before it moves the selection; the
-    // clicked node is selected first so that the click sees it.
+    // The tree view reports the click before it moves the selection. The
+    // clicked node is selected first, quietly, so that the medium check sees
+    // the drive that was clicked before anything else reads its serial.
     const DWORD position = GetMessagePos();
     POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
     ScreenToClient(Handle(), &point);
-    if (HTREEITEM clicked = ItemAt(point)) {
-        if (clicked != Selected()) Select(clicked);
+    HTREEITEM clicked = ItemAt(point);
+    const bool moved = clicked && clicked != Selected();
+    if (moved) {
+        TChangeLockHold locked(*this);
+        Select(clicked);
     }
     const TDirEntry* entry = Entry(Selected());
-    if (!entry) return;
-    if (MediumChanged(entry->Path[0])) {
+    const bool hasEntry = entry != nullptr;
+    if (hasEntry && MediumChanged(entry->Path[0])) {
         SelectionChanged(Selected());
         return;
     }
-    if (OnClick) OnClick();
+    if (moved) SelectionChanged(Selected());
+    if (hasEntry && OnClick) OnClick();
 }

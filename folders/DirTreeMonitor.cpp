@@ -29,8 +29,6 @@ int IndexOfLetter(char letter)
     return upper >= 'A' && upper <= 'Z' ? upper - 'A' : -1;
 }
 
-// TComPtr hands out its pointer only through ->.
-
 }  // namespace
 
 bool TDirTree::MediumChanged(char letter) const
@@ -42,6 +40,9 @@ bool TDirTree::MediumChanged(char letter) const
 void TDirTree::RefreshDrive(HTREEITEM drive, char letter)
 {
     const int index = IndexOfLetter(letter);
+    // Deleting the selected folder moves the selection; that move must not
+    // run the medium check again while the old serial is still stored.
+    TChangeLockHold locked(*this);
     ResetNode(drive);
     SetItemText(drive, DriveLabel(static_cast<char>('A' + index), VolumeSerials[index]));
     if (VolumeSerials[index] != -1 && !FirstChild(drive)) AddChild(drive, "");
@@ -153,8 +154,8 @@ void TDirTree::FilesDropped(HDROP drop)
         const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
         for (UINT i = 0; i < count; ++i) {
             char name[MAX_PATH + 1] = {};
-            DragQueryFileA(drop, i, name, sizeof name);
-            DroppedFiles.push_back(name);
+            // A drop without files still counts one, empty, name.
+            if (DragQueryFileA(drop, i, name, sizeof name) > 0) DroppedFiles.push_back(name);
         }
     }
     DragFinish(drop);

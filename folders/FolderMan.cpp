@@ -43,6 +43,11 @@ std::string CurrentDirectory()
     return length < sizeof path ? std::string(path, length) : std::string();
 }
 
+std::string IoErrorText(DWORD code)
+{
+    return "I/O error " + std::to_string(code);
+}
+
 // Puts the process's current directory back when the scope ends.
 class TCurrentDirectoryKept {
 public:
@@ -105,14 +110,16 @@ void TFolderMan::DirTreeClick()
 void TFolderMan::NewButClick()
 {
     TCurrentDirectoryKept kept;
-    SetCurrentDirectoryA(FolderPath.c_str());
+    // Without the change the new folder would land in whatever folder was current.
+    if (!SetCurrentDirectoryA(FolderPath.c_str())) throw ESetupError(IoErrorText(GetLastError()));
     DirTree.Expand(DirTree.Selected());
+    // The wizard's destination has no trailing backslash, a picked folder has one.
+    const std::string parent = folders::AddBackslash(FolderPath);
     const std::string name =
-        folders::NewFolderName([this](const std::string& candidate) { return IsExistingFolder(FolderPath + candidate); });
-    if (!CreateDirectoryA(name.c_str(), nullptr))
-        throw ESetupError("I/O error " + std::to_string(GetLastError()));
+        folders::NewFolderName([&parent](const std::string& candidate) { return IsExistingFolder(parent + candidate); });
+    if (!CreateDirectoryA(name.c_str(), nullptr)) throw ESetupError(IoErrorText(GetLastError()));
     DirTree.DeleteNode(FolderPath);
-    FolderPath += name;
+    FolderPath = parent + name;
     DirTree.AddPathNodes(FolderPath);
     DirTree.SetDirectory(FolderPath);
 }

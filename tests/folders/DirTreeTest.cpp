@@ -193,6 +193,8 @@ TEST_F(DirTreeTest, NodesFoundAddedAndDeletedByPath)
     Tree.DeleteNode(Temp / "ADDED LATER\\");
     EXPECT_EQ(Tree.FindNode(Temp / "added later"), nullptr);
     EXPECT_EQ(deleted, std::vector<HTREEITEM>{added});
+    // The tree outlives this list and deletes its remaining nodes when it goes.
+    Tree.OnDeleteItem = nullptr;
 }
 
 TEST_F(DirTreeTest, WindowRecreationKeepsTheSelection)
@@ -216,6 +218,34 @@ TEST_F(DirTreeTest, SelectionChangesReportedOnlyOutsideBulkWork)
     ASSERT_FALSE(changes.empty());
     EXPECT_EQ(changes.back(), Tree.FindNode(Temp / "one"));
     EXPECT_FALSE(Tree.UpdateDrives());
+}
+
+TEST_F(DirTreeTest, ReadDrivesRunsEveryPendingMessageAndKeepsAQuitRequest)
+{
+    int delivered = 0;
+    TWindowHook counter;
+    counter.Install(Host.Handle(), [&delivered](UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message != WM_APP) return false;
+        ++delivered;
+        result = 0;
+        return true;
+    });
+    struct Case {
+        int Posted;
+        int ExitCode;
+    };
+    for (const Case& pending : {Case{2, 7}, Case{0, 9}}) {
+        SCOPED_TRACE(pending.Posted);
+        delivered = 0;
+        for (int i = 0; i < pending.Posted; ++i) PostMessageA(Host.Handle(), WM_APP, 0, 0);
+        PostQuitMessage(pending.ExitCode);
+        Tree.ReadDrives();
+        EXPECT_EQ(delivered, pending.Posted);
+        MSG quit{};
+        EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(quit.wParam, static_cast<WPARAM>(pending.ExitCode));
+        EXPECT_NE(Tree.FindNode("C:\\"), nullptr);
+    }
 }
 
 TEST(DirExists, DrivesFoldersAndWhatCountsAsAbsent)

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
+
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
 #include "tests/TestSupport.h"
+#include "utilities/SetupError.h"
 
 // The dialogs run their real modal loops; what a user would do is posted
 // before they start, so the loop itself delivers it.
@@ -31,7 +34,6 @@ TEST(ConfirmationForm, TextsByLanguageAndResultsByButton)
     EXPECT_EQ(form.YesButton().Text(), "Ja");
     EXPECT_EQ(form.NoButton().Text(), "Nein");
     EXPECT_EQ(form.Message().Text(), "Wirklich abbrechen?");
-    EXPECT_EQ(form.Height(), form.Scale(126));
     EXPECT_FALSE(IsWindowVisible(form.Handle()));
 
     PostClick(form.NoButton());
@@ -42,6 +44,45 @@ TEST(ConfirmationForm, TextsByLanguageAndResultsByButton)
 
     PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(form.Confirm("Closed?", "French"), 2);
+}
+
+// Window captions of every frame taller while it lives, as on newer Windows.
+class TTallerCaptions {
+public:
+    TTallerCaptions()
+    {
+        Saved.cbSize = sizeof Saved;
+        SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof Saved, &Saved, 0);
+        NONCLIENTMETRICSA taller = Saved;
+        taller.iCaptionHeight += 16;
+        SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof taller, &taller, 0);
+    }
+    ~TTallerCaptions() { SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof Saved, &Saved, 0); }
+    TTallerCaptions(const TTallerCaptions&) = delete;
+    TTallerCaptions& operator=(const TTallerCaptions&) = delete;
+
+    int CaptionHeight() const { return Saved.iCaptionHeight + 16; }
+
+private:
+    NONCLIENTMETRICSA Saved{};
+};
+
+TEST(ConfirmationForm, ClientAreaKeepsItsSizeWhateverTheFrame)
+{
+    for (const bool taller : {false, true}) {
+        SCOPED_TRACE(taller ? "taller captions" : "the system's frame");
+        std::optional<TTallerCaptions> captions;
+        if (taller) captions.emplace();
+        TConfirmationForm form;
+        PostClick(form.NoButton());
+        EXPECT_EQ(form.Confirm("Sized?", "English"), 7);
+        const RECT client = form.ClientRect();
+        EXPECT_EQ(client.right, form.Scale(344));
+        EXPECT_EQ(client.bottom, form.Scale(102));
+        if (taller) {
+            EXPECT_GE(form.Height() - client.bottom, captions->CaptionHeight());
+        }
+    }
 }
 
 class FolderManTest : public ::testing::Test {
@@ -89,22 +130,44 @@ TEST_F(FolderManTest, EditedTextComesBackAsTyped)
     EXPECT_EQ(Chooser.Path(), "c:\\foo");
 }
 
-TEST_F(FolderManTest, NewFolderTakesTheFirstFreeNumber)
+TEST_F(FolderManTest, NewFolderJoinsWithOneBackslashAndStopsWhenThePathIsMissing)
 {
     ASSERT_TRUE(CreateDirectoryA((Temp / "New Folder").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((Temp / "New Folder 2").c_str(), nullptr));
+    // The process works in a folder of its own, so that a folder made in the wrong place shows.
+    const std::string working = Temp / "working";
+    ASSERT_TRUE(CreateDirectoryA(working.c_str(), nullptr));
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof before, before);
-    Chooser.SetPath(Temp.Text());
-    Chooser.Tree().SetDirectory(Temp.Text());
-    Chooser.NewButClick();
-    EXPECT_EQ(Chooser.Path(), Temp / "New Folder 3");
-    EXPECT_EQ(GetFileAttributesA((Temp / "New Folder 3").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
-              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(Chooser.Tree().GetDirectory(), Temp / "New Folder 3\\");
-    char after[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof after, after);
-    EXPECT_STREQ(after, before);
+    ASSERT_TRUE(SetCurrentDirectoryA(working.c_str()));
+
+    // A picked folder ends with a backslash; the wizard's destination does not.
+    struct Case {
+        std::string Path, Created;
+    };
+    const std::string withBackslash = Temp.Text();
+    const std::string without = withBackslash.substr(0, withBackslash.size() - 1);
+    for (const Case& folder : {Case{withBackslash, Temp / "New Folder 3"}, Case{without, Temp / "New Folder 4"}}) {
+        SCOPED_TRACE(folder.Path);
+        Chooser.SetPath(folder.Path);
+        Chooser.Tree().SetDirectory(folder.Path);
+        Chooser.NewButClick();
+        EXPECT_EQ(Chooser.Path(), folder.Created);
+        EXPECT_TRUE(DirExists(folder.Created));
+        EXPECT_EQ(Chooser.Tree().GetDirectory(), folder.Created + "\\");
+        char current[MAX_PATH] = {};
+        GetCurrentDirectoryA(sizeof current, current);
+        EXPECT_EQ(current, working);
+    }
+
+    const std::string missing = Temp / "missing";
+    Chooser.SetPath(missing);
+    EXPECT_THROW(Chooser.NewButClick(), ESetupError);
+    EXPECT_EQ(Chooser.Path(), missing);
+    EXPECT_FALSE(DirExists(working + "\\New Folder"));
+    EXPECT_FALSE(DirExists(missing));
+
+    SetCurrentDirectoryA(before);
 }
 
 }  // namespace

@@ -1,17 +1,29 @@
 // Shows one folder dialog for a test script that drives it with real input:
 //   folders_probe confirm LANGUAGE MESSAGE     prints the buttons' screen centres, then "result N"
 //   folders_probe chooser PATH                 prints the controls' centres, then "result True|False PATH"
-//   folders_probe drives                       a tree with every drive type; on each stdin line "change",
-//                                              "define X: TARGET" or "remove X:" the owner gets the
-//                                              device-change message; prints the drives
+//   folders_probe drives                       a shown tree with every drive type; prints "volume X: SERIAL"
+//                                              for each drive, then the drives. Commands on stdin, one a line:
+//                                                map X: V:   drive X: stands for the volume of drive V:
+//                                                unmap X:    drive X: goes
+//                                                change      the owner gets the device-change message;
+//                                                            prints the drives
+//                                                where P     prints "at X Y", the screen centre of P's node
+//                                                sync        prints "sync"
+//                                              The tree's selection changes print "changed PATH", its
+//                                              clicks "clicked PATH".
 // Output lines are flushed at once, so the script can wait for them.
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
@@ -107,29 +119,143 @@ void SayDrives(TDirTree& tree, int changes)
     Say(line + " changes " + std::to_string(changes));
 }
 
+void SayVolumes()
+{
+    const DWORD drives = GetLogicalDrives();
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (!((drives >> (letter - 'A')) & 1u)) continue;
+        const std::string root = std::string(1, letter) + ":\\";
+        DWORD serial = 0;
+        char hex[16] = "none";
+        if (GetVolumeInformationA(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+            std::snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(serial));
+        Say("volume " + std::string(1, letter) + ": " + hex);
+    }
+}
+
+// Lines of stdin, read on a thread of their own and handed to the window's
+// thread one message at a time, so that the tree keeps taking real input.
+class TCommandQueue {
+public:
+    explicit TCommandQueue(HWND target) : Target(target), Reader([this] { Read(); }) {}
+    ~TCommandQueue() { Reader.join(); }
+    TCommandQueue(const TCommandQueue&) = delete;
+    TCommandQueue& operator=(const TCommandQueue&) = delete;
+
+    static constexpr UINT kCommand = WM_APP + 1;
+    static constexpr UINT kEnd = WM_APP + 2;
+
+    std::string Next()
+    {
+        std::lock_guard<std::mutex> hold(Lock);
+        std::string command = Lines.front();
+        Lines.pop_front();
+        return command;
+    }
+
+private:
+    void Read()
+    {
+        char line[MAX_PATH + 16];
+        while (std::fgets(line, sizeof line, stdin)) {
+            std::string command(line);
+            while (!command.empty() && (command.back() == '\n' || command.back() == '\r')) command.pop_back();
+            {
+                std::lock_guard<std::mutex> hold(Lock);
+                Lines.push_back(command);
+            }
+            PostMessageA(Target, kCommand, 0, 0);
+        }
+        PostMessageA(Target, kEnd, 0, 0);
+    }
+
+    HWND Target;
+    std::mutex Lock;
+    std::deque<std::string> Lines;
+    std::thread Reader;
+};
+
+class TDriveWatch {
+public:
+    TDriveWatch()
+    {
+        Tree.OnChange = [this](HTREEITEM node) {
+            ++Changes;
+            Say("changed " + PathOf(node));
+        };
+        Tree.OnClick = [this] { Say("clicked " + Tree.GetDirectory()); };
+        Tree.CreateHandle(Host, RECT{0, 0, 280, 380});
+        ShowWindow(Host.Handle(), SW_SHOW);
+        Hook.Install(Host.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT& result) {
+            if (message == TCommandQueue::kEnd) PostQuitMessage(0);
+            else if (message == TCommandQueue::kCommand) Run(Commands.Next());
+            else return false;
+            result = 0;
+            return true;
+        });
+    }
+    ~TDriveWatch()
+    {
+        while (!Mapped.empty()) Unmap(*Mapped.begin());
+    }
+
+    int Watch()
+    {
+        SayVolumes();
+        SayDrives(Tree, Changes);
+        return RunMessageLoop();
+    }
+
+private:
+    std::string PathOf(HTREEITEM node) const
+    {
+        const TDirEntry* entry = Tree.EntryOf(node);
+        return entry ? entry->Path : "none";
+    }
+
+    void Unmap(char letter)
+    {
+        DefineDosDeviceA(DDD_REMOVE_DEFINITION, (std::string(1, letter) + ":").c_str(), nullptr);
+        Mapped.erase(letter);
+    }
+
+    void Run(const std::string& line)
+    {
+        std::istringstream words(line);
+        std::string verb, first, second;
+        words >> verb >> first >> second;
+        if (verb == "map" && first.size() == 2 && second.size() == 2) {
+            if (Mapped.count(first[0])) Unmap(first[0]);
+            if (DefineDosDeviceA(DDD_RAW_TARGET_PATH, first.c_str(), ("\\??\\" + second).c_str()))
+                Mapped.insert(first[0]);
+        } else if (verb == "unmap" && first.size() == 2 && Mapped.count(first[0])) {
+            Unmap(first[0]);
+        } else if (verb == "change") {
+            SendMessageA(Host.Handle(), WM_DEVICECHANGE, 0, 0);
+            SayDrives(Tree, Changes);
+        } else if (verb == "where") {
+            HTREEITEM node = Tree.FindNode(first);
+            Tree.MakeVisible(node);
+            SayCentre("at", Tree.Handle(), Tree.ItemRect(node));
+        } else if (verb == "sync") {
+            Say("sync");
+        } else {
+            Say("unknown " + line);
+        }
+    }
+
+    TTestHost Host;
+    TDirTree Tree;
+    TWindowHook Hook;
+    TCommandQueue Commands{Host.Handle()};
+    std::set<char> Mapped;
+    int Changes = 0;
+};
+
 int WatchDrives()
 {
-    TTestHost host;
-    TDirTree tree;
-    int changes = 0;
-    tree.OnChange = [&changes](HTREEITEM) { ++changes; };
-    tree.CreateHandle(host, RECT{0, 0, 280, 380});
-    SayDrives(tree, changes);
-    char line[MAX_PATH + 16];
-    while (std::fgets(line, sizeof line, stdin)) {
-        std::string command(line);
-        while (!command.empty() && (command.back() == '\n' || command.back() == '\r')) command.pop_back();
-        // "define X: TARGET" and "remove X:" change the drives of this session through the system.
-        if (command.rfind("define ", 0) == 0 && command.size() > 10)
-            DefineDosDeviceA(0, command.substr(7, 2).c_str(), command.substr(10).c_str());
-        else if (command.rfind("remove ", 0) == 0 && command.size() >= 9)
-            DefineDosDeviceA(DDD_REMOVE_DEFINITION, command.substr(7, 2).c_str(), nullptr);
-        else if (command != "change")
-            break;
-        SendMessageA(host.Handle(), 0x0219, 0, 0);
-        SayDrives(tree, changes);
-    }
-    return 0;
+    TDriveWatch watch;
+    return watch.Watch();
 }
 
 }  // namespace

@@ -3,7 +3,8 @@ zoreva_add_test(folders_tests folders/FolderRulesTest.cpp)
 target_link_libraries(folders_tests PRIVATE zoreva_folder_rules)
 if(WIN32)
     # The real tree-view control, drives and dialogs, run under Wine.
-    target_sources(folders_tests PRIVATE folders/DirTreeTest.cpp folders/FolderDialogsTest.cpp)
+    target_sources(folders_tests PRIVATE folders/DirTreeTest.cpp folders/DirTreeMonitorTest.cpp
+                                        folders/FolderDialogsTest.cpp)
     target_link_libraries(folders_tests PRIVATE zoreva_folders)
 endif()
 
