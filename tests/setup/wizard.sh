@@ -25,7 +25,7 @@ trap cleanup EXIT
 failed=0
 check() {  # description, then a command that must succeed
     local what=$1; shift
-    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failed=1; fi
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failed=1; return 1; fi
 }
 
 drive_c=$WINEPREFIX/drive_c
@@ -158,6 +158,15 @@ link_field() {  # link file (Windows path), field name
 forget_install() {  # destination name, title, other paths
     rm -rf "$(unix_path "$program_files\\$1")" "${@:3}"
     wine reg delete "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$2" /f /reg:$bits >/dev/null 2>&1
+}
+
+# Welcome, Destination, Folder: the walk of a setup without a licence.
+walk_to_folder_page() {
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    click_button $forward_x
+    check "the Folder page" await_folder_page
 }
 
 # ---- a: the whole road in English, with a licence, a typed program folder and the desktop icon
@@ -352,11 +361,7 @@ scenario_copy_cancel() {
     pack "$payload" "$work/UndoSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
     mkdir -p "$d/App.exe/Kept"
     start_setup "$work/UndoSetup.exe"
-    check "Welcome" await_buttons $disabled $normal || return
-    click_button $forward_x
-    check "Destination" await_buttons $normal $normal
-    click_button $forward_x
-    check "the Folder page" await_folder_page
+    walk_to_folder_page || return
     click_button $forward_x
     check "the failed copy is reported" await_window '^Error$' || return
     rest_mouse
@@ -384,11 +389,7 @@ scenario_run_error() {
         'Destination=ZorevaStopped' 'Folder=Nowhere\Deeper' >"$payload/Setup.ini"
     pack "$payload" "$work/StoppedSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
     start_setup "$work/StoppedSetup.exe"
-    check "Welcome" await_buttons $disabled $normal || return
-    click_button $forward_x
-    check "Destination" await_buttons $normal $normal
-    click_button $forward_x
-    check "the Folder page" await_folder_page
+    walk_to_folder_page || return
     click_button $forward_x
     check "the error is reported" await_window '^Error$' || return
     check "the files were copied before it" cmp -s "$payload/App.exe" "$d/App.exe"
@@ -419,11 +420,7 @@ scenario_many_files() {
         'Destination=ZorevaMany' >"$payload/Setup.ini"
     pack "$payload" "$work/ManySetup.exe" || { echo "FAILED: packing"; failed=1; return; }
     start_setup "$work/ManySetup.exe"
-    check "Welcome" await_buttons $disabled $normal || return
-    click_button $forward_x
-    check "Destination" await_buttons $normal $normal
-    click_button $forward_x
-    check "the Folder page" await_folder_page
+    walk_to_folder_page || return
     click_button $forward_x
     check "Finish" await_buttons $disabled $normal || return
     click_button $forward_x
@@ -452,11 +449,7 @@ scenario_existing_folder() {
         'Destination=ZorevaExisting' 'Folder=Typed Over' 'PerMachine=1' >"$payload/Setup.ini"
     pack "$payload" "$work/ExistingSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
     start_setup "$work/ExistingSetup.exe"
-    check "Welcome" await_buttons $disabled $normal || return
-    click_button $forward_x
-    check "Destination" await_buttons $normal $normal
-    click_button $forward_x
-    check "the Folder page" await_folder_page
+    walk_to_folder_page || return
     # From the program folder's edit box on to the list, and its first entry.
     rest_mouse
     xdotool key Tab Home
@@ -487,11 +480,7 @@ scenario_launch() {
         'Language=French' 'Destination=ZorevaLaunch' 'ReadMe=ReadMe.txt' 'LaunchProg=1' >"$payload/Setup.ini"
     pack "$payload" "$work/LaunchSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
     start_setup "$work/LaunchSetup.exe"
-    check "Welcome" await_buttons $disabled $normal || return
-    click_button $forward_x
-    check "Destination" await_buttons $normal $normal
-    click_button $forward_x
-    check "the Folder page" await_folder_page
+    walk_to_folder_page || return
     click_button $forward_x
     check "Finish" await_buttons $disabled $normal || return
     click_button $forward_x
