@@ -112,7 +112,8 @@ void RemoveSelfLater(const std::string& self)
 int RemoveOriginal(const TUninstallCommand& command)
 {
     TKernelHandle original(reinterpret_cast<HANDLE>(command.OriginalProcess));
-    WaitForSingleObject(original.Get(), INFINITE);
+    // Only a process handle really inherited from the uninstaller lets a path on the command line be deleted.
+    if (WaitForSingleObject(original.Get(), INFINITE) != WAIT_OBJECT_0) return kNothingDone;
     // The system may hold the image a moment after the process has ended.
     for (int attempt = 0; attempt < kDeleteAttempts && !DeleteFileA(command.OriginalFile.c_str()) &&
                           GetLastError() != ERROR_FILE_NOT_FOUND;
