@@ -169,7 +169,7 @@ command_demo() {
     export WINEPREFIX=$WINEPREFIX_DIR
     rm -rf "$out" && mkdir -p "$out"
     echo "== building DemoSetup.exe from examples/demo"
-    "$ROOT/build/native/bin/zoreva-pack" build --stub "$WINE_BIN/Zoreva.exe" \
+    "$ROOT/build/native/bin/zoreva-pack" build --with-uninstaller --stub "$WINE_BIN/Zoreva.exe" \
         --from "$ROOT/examples/demo" --out "$out/DemoSetup.exe"
     wine "$WINE_BIN/zoreva-pack.exe" list "$(winepath -w "$out/DemoSetup.exe")"
     echo "== running DemoSetup.exe: $out/screenshot.png"

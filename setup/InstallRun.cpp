@@ -49,15 +49,6 @@ void MakeLink(const TShortcut& link)
                     false, 0, link.ShowCommand);
 }
 
-// Copies keep the source's attributes; a read-only file would refuse deletion.
-void RemoveInstalledFile(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    DeleteFileA(path.c_str());
-}
-
 enum class TStepOutcome { Done, NothingToRecord, Cancelled };
 
 TStepOutcome PerformStep(const TInstallStep& step, const TInstallObserver& observer)
@@ -92,10 +83,5 @@ bool PerformInstallPlan(const std::vector<TInstallStep>& plan, TSetupLogBook& bo
 
 void PerformUndo(const std::vector<std::string>& lines)
 {
-    for (const TRemoval& removal : UndoPlan(lines).Removals) {
-        if (removal.Kind == TRemovalKind::File)
-            RemoveInstalledFile(removal.Path);
-        else
-            RemoveDirectoryA(removal.Path.c_str());
-    }
+    PerformRemovals(UndoPlan(lines).Removals);
 }

@@ -80,7 +80,91 @@ std::vector<TRemoval> UnrecordedFolders(const std::vector<TRemoval>& files, cons
     return found;
 }
 
+// "c:/Apps\\x\" and "C:\APPS\X" become the same text, so they compare equal.
+std::string ComparablePath(const std::string& path)
+{
+    std::string result;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const char c = IsSeparator(path[i]) ? '\\' : path[i];
+        // The leading pair of a share name stays; elsewhere a doubled backslash is one.
+        if (c == '\\' && i > 1 && !result.empty() && result.back() == '\\') continue;
+        result += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    while (result.size() > 1 && result.back() == '\\') result.pop_back();
+    return result;
+}
+
+bool IsShellFolder(const std::string& path, const TUndoLimits& limits)
+{
+    return std::any_of(limits.ShellFolders.begin(), limits.ShellFolders.end(),
+                       [&path](const std::string& folder) { return !folder.empty() && IsSamePath(path, folder); });
+}
+
+bool InsideIfSet(const std::string& path, const std::string& folder)
+{
+    return folder.empty() || IsInside(path, folder);
+}
+
+// The program folder is the one that holds the shortcuts the setup made.
+bool HoldsLink(const std::vector<std::string>& lines, const std::string& folder)
+{
+    return std::any_of(lines.begin(), lines.end(), [&folder](const std::string& line) {
+        return StartsWith(line, kLinkPrefix) && IsSamePath(ParentOf(line.substr(sizeof kLinkPrefix - 1)), folder);
+    });
+}
+
+bool IsLinkFile(const std::string& path)
+{
+    const std::string name = ComparablePath(path);
+    return name.size() > 4 && name.compare(name.size() - 4, 4, ".LNK") == 0;
+}
+
+bool IsAllowed(const TRemoval& removal, bool isLink, const std::vector<std::string>& lines, const TUndoLimits& limits)
+{
+    if (!IsRemovablePath(removal.Path)) return false;
+    if (!limits.WindowsFolder.empty() && IsInside(removal.Path, limits.WindowsFolder)) return false;
+    if (isLink) return IsLinkFile(removal.Path);
+    if (removal.Kind == TRemovalKind::File) return InsideIfSet(removal.Path, limits.Installation);
+    if (IsShellFolder(removal.Path, limits)) return false;
+    return InsideIfSet(removal.Path, limits.Installation) || HoldsLink(lines, removal.Path);
+}
+
 }  // namespace
+
+bool IsSamePath(const std::string& a, const std::string& b)
+{
+    return ComparablePath(a) == ComparablePath(b);
+}
+
+bool IsInside(const std::string& path, const std::string& folder)
+{
+    const std::string inner = ComparablePath(path), outer = ComparablePath(folder);
+    return inner == outer || StartsWith(inner, outer + '\\');
+}
+
+bool ParseSetupLog(const std::string& text, TSetupLog& log)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    if (lines.size() < 3 || lines[0] != "SetupLOG" || !StartsWith(lines[1], "NAME=") || !StartsWith(lines[2], "KEY="))
+        return false;
+    log.Name = lines[1].substr(5);
+    log.Key = lines[2].substr(4);
+    log.Entries.assign(lines.begin() + 3, lines.end());
+    return true;
+}
+
+bool IsProductKeyName(const std::string& key)
+{
+    return !key.empty() && key.find('\\') == std::string::npos;
+}
 
 bool IsRemovablePath(const std::string& path)
 {
@@ -104,13 +188,14 @@ bool IsRemovablePath(const std::string& path)
     return namesSomething;
 }
 
-TUndoPlan UndoPlan(const std::vector<std::string>& lines)
+TUndoPlan UndoPlan(const std::vector<std::string>& lines, const TUndoLimits& limits)
 {
     TUndoPlan plan;
     std::vector<TRemoval> folders;
     for (const std::string& line : lines) {
         TRemoval removal;
-        if (StartsWith(line, kLinkPrefix))
+        const bool isLink = StartsWith(line, kLinkPrefix);
+        if (isLink)
             removal = {TRemovalKind::File, line.substr(sizeof kLinkPrefix - 1)};
         else if (StartsWith(line, kFilePrefix))
             removal = {TRemovalKind::File, line.substr(sizeof kFilePrefix - 1)};
@@ -118,12 +203,16 @@ TUndoPlan UndoPlan(const std::vector<std::string>& lines)
             removal = {TRemovalKind::Folder, line.substr(sizeof kFolderPrefix - 1)};
         else
             continue;
-        if (!IsRemovablePath(removal.Path))
+        if (!IsAllowed(removal, isLink, lines, limits))
             plan.Refused.push_back(line);
         else
             (removal.Kind == TRemovalKind::File ? plan.Removals : folders).push_back(removal);
     }
-    const std::vector<TRemoval> unrecorded = UnrecordedFolders(plan.Removals, folders);
+    std::vector<TRemoval> unrecorded = UnrecordedFolders(plan.Removals, folders);
+    // A folder between the recorded ones may still be one the system owns.
+    unrecorded.erase(std::remove_if(unrecorded.begin(), unrecorded.end(),
+                                    [&limits](const TRemoval& folder) { return IsShellFolder(folder.Path, limits); }),
+                     unrecorded.end());
     plan.Removals.insert(plan.Removals.end(), unrecorded.begin(), unrecorded.end());
     plan.Removals.insert(plan.Removals.end(), folders.begin(), folders.end());
     return plan;

@@ -8,6 +8,7 @@
 #include "platform/Window.h"
 #include "setup/SetupForm.h"
 #include "skin/Picture.h"
+#include "utilities/DllSearch.h"
 #include "utilities/KMediaList.h"
 #include "utilities/SetupError.h"
 #include "utilities/Shell.h"
@@ -15,19 +16,6 @@
 namespace {
 
 constexpr int kExitFailure = 1;
-
-// From here on DLLs load from System32 only, never from the folder the setup
-// was started from (a Downloads folder may hold a planted gdiplus.dll). Old
-// systems lack the call and keep their own search order.
-void RestrictDllSearch()
-{
-    using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-    const FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    if (!found) return;
-    // Through the generic function type, which converts to any other without a warning.
-    const auto restrict = reinterpret_cast<TSetDefaultDllDirectories>(reinterpret_cast<void (*)()>(found));
-    restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
 
 int RunSetup()
 {

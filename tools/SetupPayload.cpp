@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr char kUninstallerName[] = "Uninstall.exe";
+
 std::string Join(const std::string& folder, const std::string& name)
 {
     const bool delimited = !folder.empty() && (folder.back() == '/' || folder.back() == files::kPathDelim);
@@ -166,6 +168,36 @@ TPayloadPlan PlanPayload(const std::string& workspace)
     CheckDistinctNames(plan.Root);
     CountFiles(plan.Root, plan);
     return plan;
+}
+
+void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller)
+{
+    std::vector<TPayloadMember>& members = plan.Root.Members;
+    for (auto member = members.begin(); member != members.end(); ++member) {
+        if (member->IsArchive || UpperAscii(member->Name) != UpperAscii(kUninstallerName)) continue;
+        --plan.FileCount;
+        plan.ByteCount -= member->Size;
+        members.erase(member);
+        break;
+    }
+    members.push_back(FileMember(kUninstallerName, uninstaller));
+    ++plan.FileCount;
+    plan.ByteCount += members.back().Size;
+}
+
+bool InstallsUninstaller(const std::string& setupDescription)
+{
+    const std::string wanted = UpperAscii(std::string("Addfile=") + kUninstallerName);
+    size_t start = 0;
+    while (start < setupDescription.size()) {
+        size_t end = setupDescription.find('\n', start);
+        if (end == std::string::npos) end = setupDescription.size();
+        std::string line = setupDescription.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, 8, "Addfile=") == 0 && UpperAscii(line) == wanted) return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 void WritePayload(const TPayloadPlan& plan, const std::string& archivePath, const TPackProgress& progress)

@@ -38,14 +38,16 @@ const char kHelp[] =
     "      adds its files recursively, each with its folder below INPUT as path.\n"
     "      --store and --level none keep the members uncompressed; --plain-list\n"
     "      writes the file list without compression.\n"
-    "  build --stub STUB.exe --from DIR --out SETUP.exe\n"
+    "  build [--with-uninstaller] --stub STUB.exe --from DIR --out SETUP.exe\n"
     "      Packs the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
     "      a copy of STUB.exe carrying it as the resource RCDATA VIZEZURAR. The\n"
     "      files in DIR (Setup.ini among them) become members of Data.Zup, as do\n"
     "      the archives gfx.x of DIR/Graphics (required), snd.x of DIR/Sounds and\n"
     "      Additional.x of DIR/Additional, where every folder becomes a nested\n"
     "      NAME.x. Prints the number of files, their bytes, the bytes of SETUP.exe\n"
-    "      and the ratio of the two.\n"
+    "      and the ratio of the two. --with-uninstaller adds Uninstall.exe from\n"
+    "      STUB.exe's folder to the payload's root (in place of a file of that\n"
+    "      name in DIR) and warns when Setup.ini has no Addfile=Uninstall.exe.\n"
     "  list ARCHIVE\n"
     "      One line per member: index, size, zlib|stored, CRC-32, path, name.\n"
     "      ARCHIVE may be a setup program: its payload is listed.\n"
@@ -229,9 +231,31 @@ void PrintSummary(const TPayloadPlan& plan, int64_t setupBytes)
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
+std::string ReadWholeFile(const std::string& path)
+{
+    files::TFile file;
+    if (!file.OpenForReading(path)) throw ESetupError("Unable to open file (" + path + ")");
+    std::string text(static_cast<size_t>(file.Size()), '\0');
+    file.ReadExactly(&text[0], text.size());
+    return text;
+}
+
+// The uninstaller is built beside the setup program.
+void AddUninstallerBesideStub(TPayloadPlan& plan, const std::string& stub, const std::string& from)
+{
+    const size_t cut = stub.find_last_of(std::string("/") + files::kPathDelim);
+    const std::string uninstaller = (cut == std::string::npos ? "" : stub.substr(0, cut + 1)) + "Uninstall.exe";
+    if (!files::FileExists(uninstaller)) throw ESetupError("No Uninstall.exe beside the stub: " + uninstaller);
+    AddUninstaller(plan, uninstaller);
+    if (!InstallsUninstaller(ReadWholeFile(WithTrailingDelim(from) + "Setup.ini")))
+        std::fputs("zoreva-pack: warning: Setup.ini has no Addfile=Uninstall.exe; the setup will not install "
+                   "the uninstaller its shortcuts and registry entry point at\n",
+                   stderr);
+}
+
 int RunBuild(int argc, char** argv)
 {
-    const TArguments arguments = ParseArguments(argc, argv, {}, {"--stub", "--from", "--out"});
+    const TArguments arguments = ParseArguments(argc, argv, {"--with-uninstaller"}, {"--stub", "--from", "--out"});
     const std::string stub = ValueOf(arguments, "--stub"), from = ValueOf(arguments, "--from"),
                       out = ValueOf(arguments, "--out");
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
@@ -241,7 +265,8 @@ int RunBuild(int argc, char** argv)
     if (LiesInFolder(out, from)) throw ESetupError("Output would be written into the folder to pack " + from);
     const pe::TPeFile program(stub);
     program.CheckRewritable();
-    const TPayloadPlan plan = PlanPayload(from);
+    TPayloadPlan plan = PlanPayload(from);
+    if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub, from);
     TProgressBar bar;
     const TTempFile payload;
     WritePayload(plan, payload.Path(), [&bar, &plan](const std::string& name, int64_t done) {

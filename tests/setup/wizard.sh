@@ -535,6 +535,8 @@ run() {
     fi
 }
 
+# The uninstaller's script sources this one for its helpers and runs its own scenarios.
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
 for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files existing_folder launch}; do run scenario_$scenario; done
 exit $failed

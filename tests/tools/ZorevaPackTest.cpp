@@ -249,7 +249,7 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
     const TRun help = Pack({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Out.find("extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER"), std::string::npos);
-    EXPECT_NE(help.Out.find("build --stub STUB.exe --from DIR --out SETUP.exe"), std::string::npos);
+    EXPECT_NE(help.Out.find("build [--with-uninstaller] --stub STUB.exe --from DIR --out SETUP.exe"), std::string::npos);
 }
 
 TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
@@ -284,6 +284,42 @@ TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
     ASSERT_EQ(setupResources.count({"#10", "VIZEZURAR", 0}), 1u);
     stubResources[{"#10", "VIZEZURAR", 0}] = setupResources.at({"#10", "VIZEZURAR", 0});
     EXPECT_EQ(setupResources, stubResources);
+}
+
+// Our uninstaller, from beside the stub, takes the place of one the workspace
+// holds; the packer warns as long as Setup.ini would not install it.
+TEST_F(PackTest, BuildWithUninstallerPutsOursIntoThePayloadRoot)
+{
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    const std::vector<std::string> build{"build", "--with-uninstaller", "--stub", stub, "--from", ws.string(),
+                                         "--out", setup};
+    WriteAll(ws / "uninstall.EXE", TextBytes("an old one"));
+    const TRun missing = Pack(build);
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Err.find("No Uninstall.exe beside the stub"), std::string::npos) << missing.Err;
+    EXPECT_FALSE(fs::exists(setup));
+
+    const Bytes ours = SampleRandom(5000, 11);
+    WriteAll(Temp.Path() / "Uninstall.exe", ours);
+    const TRun warned = Pack(build);
+    ASSERT_EQ(warned.ExitCode, 0) << warned.Err;
+    EXPECT_EQ(warned.Err, "zoreva-pack: warning: Setup.ini has no Addfile=Uninstall.exe; the setup will not install "
+                          "the uninstaller its shortcuts and registry entry point at\n");
+    EXPECT_EQ(warned.Out.compare(0, 15, "Packed 9 files:"), 0) << warned.Out;
+    EXPECT_EQ(MemberNames(Pack({"list", setup}).Out),
+              (std::vector<std::string>{"Additional.x", "gfx.x", "Licence.txt", "Setup.ini", "snd.x", "Uninstall.exe"}));
+    ASSERT_EQ(Pack({"extract", setup, (Temp.Path() / "out").string()}).ExitCode, 0);
+    EXPECT_EQ(ReadAll(Temp.Path() / "out" / "Uninstall.exe"), ours);
+
+    for (const char* line : {"addfile=Uninstall.exe", "Addfile=Uninstall.exe.txt", "Addfile=Sub\\Uninstall.exe"}) {
+        WriteAll(ws / "Setup.ini", TextBytes(std::string("[Setup]\r\n") + line + "\r\n"));
+        EXPECT_NE(Pack(build).Err, "") << line;
+    }
+    WriteAll(ws / "Setup.ini", TextBytes("[Setup]\r\nAddfile=App.exe\r\nAddfile=UNINSTALL.exe\r\nTitle=Test"));
+    const TRun quiet = Pack(build);
+    EXPECT_EQ(quiet.ExitCode, 0);
+    EXPECT_EQ(quiet.Err, "");
 }
 
 TEST_F(PackTest, BuildOnASetupReplacesItsPayload)

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "setup/InstallUndo.h"
+#include "uninstall/UninstallRules.h"
+
+namespace {
+
+using K = TRemovalKind;
+
+TUndoLimits Limits()
+{
+    TUndoLimits limits;
+    limits.WindowsFolder = "C:\\windows";
+    limits.ShellFolders = {"C:\\Program Files", "C:\\users\\me", "C:\\users\\me\\Desktop",
+                           "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
+    limits.Installation = "C:\\Program Files\\App";
+    return limits;
+}
+
+// The log of an installation into a picked folder (hence the doubled
+// backslash) with a program folder it made, then lines an edited log could
+// add: each names something the setup never makes there.
+TEST(UninstallPlan, RemovesOnlyWhatTheSetupMadeAndRefusesTheRest)
+{
+    const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    const std::vector<std::string> lines{
+        "LINK=C:\\users\\me\\Desktop\\App.lnk", "LINK=" + programs + "\\App\\Uninstall.lnk",
+        "LINK=" + programs + "\\App\\App.lnk", "DIRECTORY=" + programs + "\\App",
+        "COPYFILE=C:\\Program Files\\App\\\\Docs\\En\\a.txt", "COPYFILE=c:\\program files\\app\\\\Uninstall.exe",
+        "DIRECTORY=C:\\Program Files\\App\\\\Graphics", "DIRECTORY=C:\\Program Files\\App\\",
+        // edited in:
+        "COPYFILE=C:\\Windows\\win.ini", "COPYFILE=C:\\Other\\App\\x.txt", "LINK=C:\\users\\me\\evil.exe",
+        "LINK=C:\\WINDOWS\\x.lnk", "DIRECTORY=C:\\Program Files", "DIRECTORY=C:\\users\\me\\Desktop",
+        "DIRECTORY=" + programs, "DIRECTORY=C:\\windows\\system32", "DIRECTORY=C:\\Other",
+        "COPYFILE=C:\\Program Files\\App\\..\\Other.exe", "DIRECTORY=Program Files\\App"};
+
+    const TUndoPlan plan = UndoPlan(lines, Limits());
+    const std::vector<std::pair<K, std::string>> expected{
+        {K::File, "C:\\users\\me\\Desktop\\App.lnk"},
+        {K::File, programs + "\\App\\Uninstall.lnk"},
+        {K::File, programs + "\\App\\App.lnk"},
+        {K::File, "C:\\Program Files\\App\\\\Docs\\En\\a.txt"},
+        {K::File, "c:\\program files\\app\\\\Uninstall.exe"},
+        {K::Folder, "C:\\Program Files\\App\\\\Docs\\En"},
+        {K::Folder, "C:\\Program Files\\App\\\\Docs"},
+        {K::Folder, programs + "\\App"},
+        {K::Folder, "C:\\Program Files\\App\\\\Graphics"},
+        {K::Folder, "C:\\Program Files\\App\\"},
+    };
+    ASSERT_EQ(plan.Removals.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(plan.Removals[i].Kind, expected[i].first) << i;
+        EXPECT_EQ(plan.Removals[i].Path, expected[i].second) << i;
+    }
+    EXPECT_EQ(plan.Refused, std::vector<std::string>(lines.begin() + 8, lines.end()));
+}
+
+// Without limits (the setup's own undo) only the path's form is checked, and
+// that a LINK names a shortcut, the only kind of link a setup makes.
+TEST(UninstallPlan, NoLimitsRefuseOnlyUnsafeForms)
+{
+    const TUndoPlan plan = UndoPlan(
+        {"COPYFILE=C:\\Windows\\win.ini", "DIRECTORY=C:\\Program Files", "LINK=C:\\x.lnk", "LINK=C:\\x.exe"});
+    EXPECT_EQ(plan.Removals.size(), 3u);
+    EXPECT_EQ(plan.Refused, std::vector<std::string>{"LINK=C:\\x.exe"});
+}
+
+// The folders between a file and the recorded folder above it are removed
+// when empty, but never one the system owns.
+TEST(UninstallPlan, ShellFolderBetweenRecordedFolderAndFileStays)
+{
+    TUndoLimits limits = Limits();
+    limits.Installation.clear();
+    limits.ShellFolders.push_back("D:\\Apps\\users");
+    const TUndoPlan plan = UndoPlan({"COPYFILE=D:\\Apps\\users\\me\\x.txt", "DIRECTORY=D:\\Apps"}, limits);
+    ASSERT_EQ(plan.Removals.size(), 3u);
+    EXPECT_EQ(plan.Removals[1].Path, "D:\\Apps\\users\\me");
+    EXPECT_EQ(plan.Removals[2].Path, "D:\\Apps");
+}
+
+TEST(UninstallPlan, SameAndInside)
+{
+    EXPECT_TRUE(IsSamePath("c:/Program files\\\\App\\", "C:\\PROGRAM FILES\\App"));
+    EXPECT_FALSE(IsSamePath("C:\\App", "C:\\App2"));
+    EXPECT_TRUE(IsSamePath("\\\\server\\share\\x", "//SERVER/share/x/"));
+    EXPECT_TRUE(IsInside("C:\\App\\\\x\\y.txt", "c:\\app\\"));
+    EXPECT_TRUE(IsInside("C:\\App", "C:\\App"));
+    EXPECT_FALSE(IsInside("C:\\Apple\\y.txt", "C:\\App"));
+    EXPECT_FALSE(IsInside("C:\\App", "C:\\App\\x"));
+}
+
+TEST(SetupLog, ReadsHeaderAndEntriesInOrder)
+{
+    TSetupLog log;
+    ASSERT_TRUE(ParseSetupLog("SetupLOG\r\nNAME=My App\r\nKEY=My Key\r\nLINK=C:\\a.lnk\r\nCOPYFILE=C:\\b\r\n", log));
+    EXPECT_EQ(log.Name, "My App");
+    EXPECT_EQ(log.Key, "My Key");
+    EXPECT_EQ(log.Entries, (std::vector<std::string>{"LINK=C:\\a.lnk", "COPYFILE=C:\\b"}));
+    ASSERT_TRUE(ParseSetupLog("SetupLOG\nNAME=\nKEY=K\nDIRECTORY=C:\\d", log));
+    EXPECT_EQ(log.Name, "");
+    EXPECT_EQ(log.Entries, std::vector<std::string>{"DIRECTORY=C:\\d"});
+    for (const char* damaged : {"", "SetupLOG\r\n", "[SetupLOG]\r\nNAME=a\r\nKEY=b\r\n", "SetupLOG\r\nKEY=b\r\nNAME=a\r\n",
+                                "\xEF\xBB\xBFSetupLOG\r\nNAME=a\r\nKEY=b\r\n", "setuplog\r\nNAME=a\r\nKEY=b\r\n"})
+        EXPECT_FALSE(ParseSetupLog(damaged, log)) << damaged;
+    EXPECT_TRUE(IsProductKeyName("My App"));
+    EXPECT_FALSE(IsProductKeyName(""));
+    EXPECT_FALSE(IsProductKeyName("..\\Other"));
+}
+
+TEST(UninstallCommand, SilentSwitchAndRemoveOriginal)
+{
+    EXPECT_FALSE(ParseUninstallCommand("Uninstall.exe").Silent);
+    EXPECT_TRUE(ParseUninstallCommand("\"C:\\Program Files\\App\\Uninstall.exe\" /S").Silent);
+    EXPECT_TRUE(ParseUninstallCommand("Uninstall.exe  /s").Silent);
+    EXPECT_FALSE(ParseUninstallCommand("\"C:\\a /S\\Uninstall.exe\"").Silent);
+    EXPECT_FALSE(ParseUninstallCommand("Uninstall.exe /Silent").Silent);
+
+    const std::string line = RemoveOriginalCommand("C:\\Temp\\Unz1.tmp", 412, "C:\\Program Files\\App\\Uninstall.exe");
+    const TUninstallCommand command = ParseUninstallCommand(line);
+    EXPECT_TRUE(command.RemoveOriginal);
+    EXPECT_FALSE(command.Silent);
+    EXPECT_EQ(command.OriginalProcess, 412u);
+    EXPECT_EQ(command.OriginalFile, "C:\\Program Files\\App\\Uninstall.exe");
+    for (const char* broken : {"u.exe /REMOVE-ORIGINAL", "u.exe /REMOVE-ORIGINAL 12x C:\\a", "u.exe /REMOVE-ORIGINAL 12"})
+        EXPECT_FALSE(ParseUninstallCommand(broken).RemoveOriginal) << broken;
+}
+
+TEST(UninstallTexts, EnglishAndGerman)
+{
+    const TUninstallTexts english = UninstallTexts(false, "My App");
+    EXPECT_EQ(english.Question, "Do you want to remove My App and all of its components?");
+    const TUninstallTexts german = UninstallTexts(true, "My App");
+    EXPECT_EQ(german.Question, "M\xF6" "chten Sie My App und alle zugeh\xF6rigen Komponenten entfernen?");
+    EXPECT_EQ(LeftMessage(english, {"C:\\a", "C:\\b"}, false),
+              "My App was removed. These items could not be removed:\r\nC:\\a\r\nC:\\b");
+    EXPECT_EQ(LeftMessage(english, {"C:\\a"}, true),
+              "My App was removed. These items could not be removed:\r\nC:\\a\r\n\r\n" + english.Repeat);
+}
+
+TEST(UninstallTexts, EntryMustNameThisUninstaller)
+{
+    EXPECT_TRUE(NamesUninstaller("\"C:\\Program Files\\App\\Uninstall.exe\"", "C:\\Program Files\\App\\Uninstall.exe"));
+    EXPECT_TRUE(NamesUninstaller("C:\\Program Files\\App\\uninstall.exe", "C:\\Program Files\\App\\Uninstall.exe"));
+    EXPECT_FALSE(NamesUninstaller("\"C:\\Program Files\\Other\\Uninstall.exe\"", "C:\\Program Files\\App\\Uninstall.exe"));
+    EXPECT_FALSE(NamesUninstaller("", "C:\\Program Files\\App\\Uninstall.exe"));
+}
+
+}  // namespace

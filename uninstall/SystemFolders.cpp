@@ -1,0 +1,31 @@
+#include "uninstall/SystemFolders.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+namespace {
+
+constexpr int kShellFolders[] = {
+    CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
+    CSIDL_PROFILE, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU,
+    CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL,
+    CSIDL_COMMON_DOCUMENTS, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_WINDOWS, CSIDL_SYSTEM};
+
+}  // namespace
+
+std::string WindowsFolder()
+{
+    char path[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::string() : std::string(path, length);
+}
+
+std::vector<std::string> ShellFolders()
+{
+    std::vector<std::string> folders;
+    char path[MAX_PATH];
+    for (const int folder : kShellFolders)
+        if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK) folders.push_back(path);
+    return folders;
+}
