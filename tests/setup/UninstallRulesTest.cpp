@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/InstallUndo.h"
-#include "uninstall/UninstallRules.h"
+#include "tools/uninstall/UninstallRules.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "setup/InstallUndo.h"
-#include "uninstall/SystemFolders.h"
-#include "uninstall/UninstallRules.h"
+#include "tools/uninstall/SystemFolders.h"
+#include "tools/uninstall/UninstallRules.h"
 #include "utilities/DllSearch.h"
 #include "utilities/FileSystem.h"
 #include "utilities/Handles.h"

@@ -1,4 +1,4 @@
-#include "uninstall/SystemFolders.h"
+#include "tools/uninstall/SystemFolders.h"
 
 #include <windows.h>
 

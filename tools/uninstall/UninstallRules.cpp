@@ -1,4 +1,4 @@
-#include "uninstall/UninstallRules.h"
+#include "tools/uninstall/UninstallRules.h"
 
 #include <cctype>
 #include <cstdlib>
