@@ -197,6 +197,10 @@ command_bench() {
     start_display
     ensure_wine_prefix
     WINEPREFIX=$WINEPREFIX_DIR wine "$WINE_BIN/render_benchmark.exe"
+    local bits=32
+    [ "$WINE_PRESET" = windows ] || bits=64
+    WINEPREFIX=$WINEPREFIX_DIR bash "$ROOT/tests/benchmarks/startup.sh" "$WINE_BIN/Zoreva.exe" \
+        "$ROOT/build/native/bin/zoreva-pack" "$WINE_BIN/link_reader.exe" $bits "$WINE_BIN/launch_probe.exe"
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
 }
 
