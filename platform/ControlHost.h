@@ -104,5 +104,5 @@ protected:
     }
 
 private:
-    TFont HostFont{MessageFontSpec()};
+    TFont HostFont{MessageFontAttributes()};
 };

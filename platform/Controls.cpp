@@ -163,9 +163,9 @@ void TControl::Place(const layout::TRect& rect)
     SetWindowPos(Wnd, nullptr, rect.Left, rect.Top, rect.Width(), rect.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TControl::SetFont(const TFontSpec& spec)
+void TControl::SetFont(const TFontAttributes& attributes)
 {
-    OwnFont.emplace(spec);
+    OwnFont.emplace(attributes);
     ApplyFont();
 }
 
@@ -186,7 +186,7 @@ void TControl::ApplyFont()
 
 HBRUSH TControl::ControlColour(HDC dc) const
 {
-    SetTextColor(dc, Font().Spec().Color);
+    SetTextColor(dc, Font().Attributes().Color);
     SetBkColor(dc, Owner->BackgroundColor());
     return Owner->BackgroundBrush();
 }
@@ -231,7 +231,7 @@ void TEdit::Command(int code)
 
 HBRUSH TEdit::ControlColour(HDC dc) const
 {
-    SetTextColor(dc, Font().Spec().Color);
+    SetTextColor(dc, Font().Attributes().Color);
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     return GetSysColorBrush(COLOR_WINDOW);
 }
@@ -358,7 +358,7 @@ void TListBox::Command(int code)
 
 HBRUSH TListBox::ControlColour(HDC dc) const
 {
-    SetTextColor(dc, Font().Spec().Color);
+    SetTextColor(dc, Font().Attributes().Color);
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     return GetSysColorBrush(COLOR_WINDOW);
 }

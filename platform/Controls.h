@@ -71,7 +71,7 @@ public:
     void Place(const layout::TRect& rect);
 
     // Its own font from now on; otherwise the host's.
-    void SetFont(const TFontSpec& spec);
+    void SetFont(const TFontAttributes& attributes);
     const TFont& Font() const;
     // The host's font changed: a control without a font of its own follows it.
     void HostFontChanged();

@@ -49,7 +49,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    TFont DialogFont{MessageFontSpec()};
+    TFont DialogFont{MessageFontAttributes()};
     int ModalResult = kModalNone;
     bool InModalLoop = false;
 };

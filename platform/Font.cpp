@@ -18,34 +18,34 @@ int ScreenPixelsPerInch()
 
 }  // namespace
 
-TFontSpec MessageFontSpec()
+TFontAttributes MessageFontAttributes()
 {
-    TFontSpec spec;
+    TFontAttributes attributes;
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        spec.Face = metrics.lfMessageFont;
+        attributes.Face = metrics.lfMessageFont;
     else
-        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof spec.Face, &spec.Face);
-    spec.Color = GetSysColor(COLOR_WINDOWTEXT);
-    return spec;
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof attributes.Face, &attributes.Face);
+    attributes.Color = GetSysColor(COLOR_WINDOWTEXT);
+    return attributes;
 }
 
-int FontPointSize(const TFontSpec& spec)
+int FontPointSize(const TFontAttributes& attributes)
 {
     // A negative height is the character height, the one points measure.
-    const int height = spec.Face.lfHeight < 0 ? -spec.Face.lfHeight : spec.Face.lfHeight;
+    const int height = attributes.Face.lfHeight < 0 ? -attributes.Face.lfHeight : attributes.Face.lfHeight;
     return MulDiv(height, kPointsPerInch, ScreenPixelsPerInch());
 }
 
-void SetFontPointSize(TFontSpec& spec, int points)
+void SetFontPointSize(TFontAttributes& attributes, int points)
 {
-    spec.Face.lfHeight = -MulDiv(points, ScreenPixelsPerInch(), kPointsPerInch);
+    attributes.Face.lfHeight = -MulDiv(points, ScreenPixelsPerInch(), kPointsPerInch);
 }
 
-TFont::TFont(const TFontSpec& spec) : FontSpec(spec), Object(CreateFontIndirectA(&spec.Face))
+TFont::TFont(const TFontAttributes& attributes) : FontAttributes(attributes), Object(CreateFontIndirectA(&attributes.Face))
 {
-    if (!Object) throw ESetupError("Cannot create font " + std::string(spec.Face.lfFaceName) + ": " +
+    if (!Object) throw ESetupError("Cannot create font " + std::string(attributes.Face.lfFaceName) + ": " +
                                    files::LastSystemError());
 }
 

@@ -7,27 +7,27 @@
 
 #include "utilities/Handles.h"
 
-struct TFontSpec {
+struct TFontAttributes {
     LOGFONTA Face{};
     COLORREF Color = 0;
 };
 
 // The system's message font in the system's window text colour.
-TFontSpec MessageFontSpec();
+TFontAttributes MessageFontAttributes();
 
 // Sizes in points at the screen's resolution.
-int FontPointSize(const TFontSpec& spec);
-void SetFontPointSize(TFontSpec& spec, int points);
+int FontPointSize(const TFontAttributes& attributes);
+void SetFontPointSize(TFontAttributes& attributes, int points);
 
 class TFont {
 public:
-    explicit TFont(const TFontSpec& spec);
+    explicit TFont(const TFontAttributes& attributes);
 
-    const TFontSpec& Spec() const { return FontSpec; }
+    const TFontAttributes& Attributes() const { return FontAttributes; }
     HFONT Handle() const { return static_cast<HFONT>(Object.Get()); }
 
 private:
-    TFontSpec FontSpec;
+    TFontAttributes FontAttributes;
     TGdiObject Object;
 };
 

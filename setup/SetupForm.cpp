@@ -64,33 +64,33 @@ std::string WithoutBackslash(std::string path)
     return path;
 }
 
-TFontSpec TextFontSpec(const TFontDescription& description)
+TFontAttributes TextFontAttributes(const TFontDescription& description)
 {
-    TFontSpec spec = MessageFontSpec();
-    LOGFONTA& face = spec.Face;
+    TFontAttributes attributes = MessageFontAttributes();
+    LOGFONTA& face = attributes.Face;
     if (description.Name) {
         const std::string name = description.Name->substr(0, LF_FACESIZE - 1);
         std::memcpy(face.lfFaceName, name.c_str(), name.size() + 1);
     }
-    if (description.Color) spec.Color = ResolveColor(static_cast<COLORREF>(*description.Color));
+    if (description.Color) attributes.Color = ResolveColor(static_cast<COLORREF>(*description.Color));
     if (description.Height) face.lfHeight = *description.Height;
     face.lfWeight = description.Style == TFontStyle::Bold ? FW_BOLD : FW_NORMAL;
     face.lfItalic = description.Style == TFontStyle::Italic;
     face.lfUnderline = description.Style == TFontStyle::Underline;
     face.lfStrikeOut = description.Style == TFontStyle::StrikeOut;
-    return spec;
+    return attributes;
 }
 
-TFontSpec Bold(TFontSpec spec)
+TFontAttributes Bold(TFontAttributes attributes)
 {
-    spec.Face.lfWeight = FW_BOLD;
-    return spec;
+    attributes.Face.lfWeight = FW_BOLD;
+    return attributes;
 }
 
-TFontSpec Enlarged(TFontSpec spec)
+TFontAttributes Enlarged(TFontAttributes attributes)
 {
-    SetFontPointSize(spec, FontPointSize(spec) + kHeadingGrowth);
-    return spec;
+    SetFontPointSize(attributes, FontPointSize(attributes) + kHeadingGrowth);
+    return attributes;
 }
 
 RECT Row(int top, int height, int width = kPageWidth)
@@ -225,7 +225,7 @@ void TSetupForm::CreatePage(TPanel& panel, TPageRows& rows)
     rows.Head.SetAlign(layout::TAlign::alTop);
     rows.Spacer.Create(panel, Row(kRowHeight, kSpacerHeight), "");
     rows.Spacer.SetAlign(layout::TAlign::alTop);
-    TFontSpec spacerFont = MessageFontSpec();
+    TFontAttributes spacerFont = MessageFontAttributes();
     spacerFont.Face.lfHeight = kSpacerFontHeight;
     rows.Spacer.SetFont(spacerFont);
     rows.Text.Create(panel, Row(kRowHeight + kSpacerHeight, kRowHeight), "");
@@ -304,9 +304,9 @@ void TSetupForm::ApplySettings()
 {
     const TSetupSettings& s = Settings;
     MainPanel.SetBackgroundColor(ResolveColor(static_cast<COLORREF>(s.TextBoxColor)));
-    MainPanel.SetFont(TextFontSpec(s.TextFont));
-    const TFontSpec text = MainPanel.Font().Spec();
-    const TFontSpec heading = Bold(Enlarged(text));
+    MainPanel.SetFont(TextFontAttributes(s.TextFont));
+    const TFontAttributes text = MainPanel.Font().Attributes();
+    const TFontAttributes heading = Bold(Enlarged(text));
     WelcomeRows.Head.SetFont(heading);
     if (!IsBlank(s.Licence)) {
         LicenceRows.Head.SetFont(heading);
@@ -314,8 +314,8 @@ void TSetupForm::ApplySettings()
         LicenceCheck.SetChecked(false);
     }
     DestinationRows.Head.SetFont(heading);
-    if (FontPointSize(DestinationButton.Font().Spec()) > kLargestButtonPoints) {
-        TFontSpec button = DestinationButton.Font().Spec();
+    if (FontPointSize(DestinationButton.Font().Attributes()) > kLargestButtonPoints) {
+        TFontAttributes button = DestinationButton.Font().Attributes();
         SetFontPointSize(button, kLargestButtonPoints);
         DestinationButton.SetFont(button);
     }
@@ -328,7 +328,7 @@ void TSetupForm::ApplySettings()
             if (entry.IsFolder && entry.Name[0] != '.') FolderList.AddItem(entry.Name);
     }
     FolderEdit.SetText(s.Folder);
-    TFontSpec black = text;
+    TFontAttributes black = text;
     black.Color = 0;
     FolderEdit.SetFont(black);
     FolderList.SetFont(black);

@@ -167,7 +167,7 @@ private:
     {
         MainPanel.Create(Form, RECT{20, 20, 420, 300});
         MainPanel.SetBackgroundColor(kPanelColour);
-        TFontSpec white = MessageFontSpec();
+        TFontAttributes white = MessageFontAttributes();
         white.Color = kWhite;
         MainPanel.SetFont(white);
         TextBox.Create(MainPanel, RECT{12, 14, 388, 266});
@@ -179,7 +179,7 @@ private:
     void BuildPage()
     {
         Head.Create(Page, RECT{0, 0, 376, 24}, "Probe heading", SS_CENTER);
-        TFontSpec heading = Head.Font().Spec();
+        TFontAttributes heading = Head.Font().Attributes();
         heading.Face.lfWeight = FW_BOLD;
         SetFontPointSize(heading, FontPointSize(heading) + 2);
         Head.SetFont(heading);
@@ -194,7 +194,7 @@ private:
         Progress.SetPosition(140);
         Group.Create(Page, RECT{0, 0, 376, 50}, "Probe group");
         Edit.Create(Group, RECT{12, 17, 212, 38});
-        TFontSpec black = Edit.Font().Spec();
+        TFontAttributes black = Edit.Font().Attributes();
         black.Color = RGB(0, 0, 0);
         Edit.SetFont(black);
         Go.Create(Group, RECT{285, 17, 360, 42}, "Go");
