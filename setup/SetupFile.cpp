@@ -11,16 +11,6 @@ const char kFileName[] = "Setup.ini";
 // The Button block names its button on the line this far below its opening line.
 constexpr size_t kButtonNameDistance = 2;
 
-std::string LineText(size_t index)
-{
-    return std::string(kFileName) + ", line " + std::to_string(index + 1) + ": ";
-}
-
-[[noreturn]] void Fail(size_t index, const std::string& what)
-{
-    throw ESetupError(LineText(index) + what);
-}
-
 bool IsHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -43,35 +33,42 @@ struct TSourceLine {
     size_t Index;
 };
 
+// The setup stops at the first problem; the packer's check collects them all
+// and reads on wherever the walk can go on.
 class TSetupFileReader {
 public:
-    explicit TSetupFileReader(const std::string& text) : Lines(SplitLines(text)) {}
+    TSetupFileReader(const std::string& text, bool collectProblems)
+        : Lines(SplitLines(text)), Readings(Lines.size()), Collecting(collectProblems)
+    {
+    }
 
-    TSetupSettings Read();
+    void Read();
+    TSetupFileReading Result()
+    {
+        return {std::move(Settings), std::move(Lines), std::move(Readings), std::move(Problems)};
+    }
 
 private:
-    using TLineHandler = std::function<void(const TSourceLine&)>;
+    // Each returns whether the block knows the line's key.
+    using TLineHandler = std::function<bool(const TSourceLine&)>;
 
-    void ReadBlock(size_t& i, const TLineHandler& handle);
+    void Problem(std::optional<size_t> index, const std::string& text);
+    void ReadBlock(size_t& i, TBlockKind kind, const TLineHandler& handle);
     void ReadButtonBlock(size_t& i);
-    void ParseSetupLine(const TSourceLine& line);
-    void ParseToolwebLine(const TSourceLine& line);
-    void ParsePanelLine(const TSourceLine& line);
-    void ParseButtonLine(const TSourceLine& line, TButtonSkin& button);
-    void CheckSkinNamed() const;
+    std::optional<int32_t> IntegerValue(const TSourceLine& line);
+    bool ParseSetupLine(const TSourceLine& line);
+    bool ParseToolwebLine(const TSourceLine& line);
+    bool ParsePanelLine(const TSourceLine& line);
+    bool ParseButtonLine(const TSourceLine& line, TButtonSkin& button);
+    void CheckSkinNamed();
 
     std::vector<std::string> Lines;
+    std::vector<TLineReading> Readings;
+    std::vector<TSetupFileProblem> Problems;
+    bool Collecting;
     TSetupSettings Settings;
     std::optional<size_t> PanelLine;  // the last Panel block's opening line
 };
-
-int32_t IntegerValue(const TSourceLine& line)
-{
-    const std::string value = ValueOfLine(line.Text);
-    const std::optional<int32_t> number = ParseInteger(value);
-    if (!number) Fail(line.Index, "\"" + KeyOfLine(line.Text) + "\" needs a whole number, not \"" + value + "\".");
-    return *number;
-}
 
 bool BooleanValue(const std::string& text)
 {
@@ -87,115 +84,153 @@ TFontStyle FontStyleNamed(const std::string& word)
     return TFontStyle::None;
 }
 
-TSetupSettings TSetupFileReader::Read()
+void TSetupFileReader::Problem(std::optional<size_t> index, const std::string& text)
+{
+    TSetupFileProblem problem{index ? std::optional<size_t>(*index + 1) : std::nullopt, text};
+    if (!Collecting) throw ESetupError(problem.Message());
+    Problems.push_back(std::move(problem));
+}
+
+void TSetupFileReader::Read()
 {
     // Line 0 is never examined: the authoring tool writes a line of its own there.
     for (size_t i = 1; i < Lines.size(); ++i) {
         if (KeyOfLine(Lines[i]) != "Object") continue;
         // After a block, line i is that block's "end" line, so one opening line reads at most one block.
-        if (ValueOfLine(Lines[i]) == "Setup") ReadBlock(i, [this](const TSourceLine& l) { ParseSetupLine(l); });
-        if (ValueOfLine(Lines[i]) == "Toolweb") ReadBlock(i, [this](const TSourceLine& l) { ParseToolwebLine(l); });
-        if (ValueOfLine(Lines[i]) == "Panel") {
+        if (ValueOfLine(Lines[i]) == "Setup")
+            ReadBlock(i, TBlockKind::Setup, [this](const TSourceLine& l) { return ParseSetupLine(l); });
+        if (i < Lines.size() && ValueOfLine(Lines[i]) == "Toolweb")
+            ReadBlock(i, TBlockKind::Toolweb, [this](const TSourceLine& l) { return ParseToolwebLine(l); });
+        if (i < Lines.size() && ValueOfLine(Lines[i]) == "Panel") {
             PanelLine = i;
-            ReadBlock(i, [this](const TSourceLine& l) { ParsePanelLine(l); });
+            ReadBlock(i, TBlockKind::Panel, [this](const TSourceLine& l) { return ParsePanelLine(l); });
         }
-        if (ValueOfLine(Lines[i]) == "Button") ReadButtonBlock(i);
+        if (i < Lines.size() && ValueOfLine(Lines[i]) == "Button") ReadButtonBlock(i);
     }
     CheckSkinNamed();
-    return Settings;
 }
 
-void TSetupFileReader::ReadBlock(size_t& i, const TLineHandler& handle)
+void TSetupFileReader::ReadBlock(size_t& i, TBlockKind kind, const TLineHandler& handle)
 {
     const size_t opening = i;
-    for (++i; i < Lines.size() && Lines[i] != "end"; ++i) handle({Lines[i], i});
-    if (i == Lines.size()) Fail(opening, "the block \"" + Lines[opening] + "\" has no \"end\" line.");
+    Readings[opening] = {TLineReading::Opening, kind, false};
+    for (++i; i < Lines.size() && Lines[i] != "end"; ++i)
+        Readings[i] = {TLineReading::Setting, kind, handle({Lines[i], i})};
+    if (i == Lines.size()) {
+        Problem(opening, "the block \"" + Lines[opening] + "\" has no \"end\" line.");
+        return;
+    }
+    Readings[i] = {TLineReading::Closing, kind, false};
 }
 
 void TSetupFileReader::ReadButtonBlock(size_t& i)
 {
-    if (i + kButtonNameDistance >= Lines.size())
-        Fail(i, "the Button block ends before the line two below it, which names the button.");
+    if (i + kButtonNameDistance >= Lines.size()) {
+        Problem(i, "the Button block ends before the line two below it, which names the button.");
+        return;
+    }
     const std::string name = ValueOfLine(Lines[i + kButtonNameDistance]);
     TButtonSkin* button = name == "Cancel"    ? &Settings.Cancelbutton
                           : name == "Forward" ? &Settings.Forwardbutton
                           : name == "Back"    ? &Settings.Backbutton
                                               : nullptr;
-    if (button) ReadBlock(i, [this, button](const TSourceLine& l) { ParseButtonLine(l, *button); });
+    if (button)
+        ReadBlock(i, TBlockKind::Button, [this, button](const TSourceLine& l) { return ParseButtonLine(l, *button); });
 }
 
-void TSetupFileReader::ParseSetupLine(const TSourceLine& line)
+std::optional<int32_t> TSetupFileReader::IntegerValue(const TSourceLine& line)
+{
+    const std::string value = ValueOfLine(line.Text);
+    const std::optional<int32_t> number = ParseInteger(value);
+    if (!number) Problem(line.Index, "\"" + KeyOfLine(line.Text) + "\" needs a whole number, not \"" + value + "\".");
+    return number;
+}
+
+// A value that is no number leaves the field as it was; the setup stops at it anyway.
+template <typename T>
+void Assign(T& field, const std::optional<int32_t>& number)
+{
+    if (number) field = *number;
+}
+
+bool TSetupFileReader::ParseSetupLine(const TSourceLine& line)
 {
     const std::string key = KeyOfLine(line.Text);
     const std::string value = ValueOfLine(line.Text);
     TSetupSettings& s = Settings;
     if (key == "TargetFile") s.TargetFile = value;
-    if (key == "Addfile") {
-        if (!IsInstallablePath(value))
-            Fail(line.Index, "the Addfile entry \"" + value + "\" is not a file path below the destination folder.");
-        s.AddFiles.push_back(value);
+    else if (key == "Addfile") {
+        if (IsInstallablePath(value)) s.AddFiles.push_back(value);
+        else Problem(line.Index, "the Addfile entry \"" + value + "\" is not a file path below the destination folder.");
     }
-    if (key == "VistraneTitle") s.Title = value;
-    if (key == "Language") s.Language = value;
-    if (key == "Licence") s.Licence = value;
-    if (key == "Destination") s.Destination = value;
-    if (key == "Folder") s.Folder = value;
-    if (key == "ReadMe") s.ReadMe = value;
-    if (key == "LaunchProg") s.LaunchProg = BooleanValue(line.Text);
-    if (key == "DesktopIcon") s.DesktopIcon = BooleanValue(line.Text);
-    if (key == "PerMachine") s.PerMachine = BooleanValue(line.Text);
-    if (key == "TextBoxColor") s.TextBoxColor = IntegerValue(line);
-    if (key == "Fontname") s.TextFont.Name = value;
-    if (key == "Fontcolor") s.TextFont.Color = IntegerValue(line);
-    if (key == "Fontheight") s.TextFont.Height = IntegerValue(line);
-    if (key == "Fontstyle") s.TextFont.Style = FontStyleNamed(value);
-    if (key == "Method") s.Method = value;
-    if (key == "Description") s.Description = value;
-    if (key == "Icon") s.Icon = value;
-    if (key == "Encrypted") s.Encrypted = BooleanValue(line.Text);
-    if (key == "AlphaColor") s.AlphaColor = IntegerValue(line);
-    if (key == "SetupName") s.SetupName = value;
-    if (key == "ControlPanel") s.ControlPanel = value;
+    else if (key == "VistraneTitle") s.Title = value;
+    else if (key == "Language") s.Language = value;
+    else if (key == "Licence") s.Licence = value;
+    else if (key == "Destination") s.Destination = value;
+    else if (key == "Folder") s.Folder = value;
+    else if (key == "ReadMe") s.ReadMe = value;
+    else if (key == "LaunchProg") s.LaunchProg = BooleanValue(line.Text);
+    else if (key == "DesktopIcon") s.DesktopIcon = BooleanValue(line.Text);
+    else if (key == "PerMachine") s.PerMachine = BooleanValue(line.Text);
+    else if (key == "TextBoxColor") Assign(s.TextBoxColor, IntegerValue(line));
+    else if (key == "Fontname") s.TextFont.Name = value;
+    else if (key == "Fontcolor") Assign(s.TextFont.Color, IntegerValue(line));
+    else if (key == "Fontheight") Assign(s.TextFont.Height, IntegerValue(line));
+    else if (key == "Fontstyle") s.TextFont.Style = FontStyleNamed(value);
+    else if (key == "Method") s.Method = value;
+    else if (key == "Description") s.Description = value;
+    else if (key == "Icon") s.Icon = value;
+    else if (key == "Encrypted") s.Encrypted = BooleanValue(line.Text);
+    else if (key == "AlphaColor") Assign(s.AlphaColor, IntegerValue(line));
+    else if (key == "SetupName") s.SetupName = value;
+    else if (key == "ControlPanel") s.ControlPanel = value;
+    else return false;
+    return true;
 }
 
-void TSetupFileReader::ParseToolwebLine(const TSourceLine& line)
+bool TSetupFileReader::ParseToolwebLine(const TSourceLine& line)
 {
     const std::string key = KeyOfLine(line.Text);
     TPanelRect& rect = Settings.MainPanel;
-    if (key == "Top") rect.Top = IntegerValue(line);
-    if (key == "Left") rect.Left = IntegerValue(line);
-    if (key == "Width") rect.Width = IntegerValue(line);
-    if (key == "Height") rect.Height = IntegerValue(line);
+    if (key == "Top") Assign(rect.Top, IntegerValue(line));
+    else if (key == "Left") Assign(rect.Left, IntegerValue(line));
+    else if (key == "Width") Assign(rect.Width, IntegerValue(line));
+    else if (key == "Height") Assign(rect.Height, IntegerValue(line));
+    else return false;
+    return true;
 }
 
-void TSetupFileReader::ParsePanelLine(const TSourceLine& line)
+bool TSetupFileReader::ParsePanelLine(const TSourceLine& line)
 {
     const std::string key = KeyOfLine(line.Text);
     if (key == "Bitmap") Settings.Panel.Bitmap = ValueOfLine(line.Text);
-    if (key == "InvisibleColor") Settings.Panel.InvisibleColor = IntegerValue(line);
+    else if (key == "InvisibleColor") Assign(Settings.Panel.InvisibleColor, IntegerValue(line));
+    else return false;
+    return true;
 }
 
-void TSetupFileReader::ParseButtonLine(const TSourceLine& line, TButtonSkin& button)
+bool TSetupFileReader::ParseButtonLine(const TSourceLine& line, TButtonSkin& button)
 {
     const std::string key = KeyOfLine(line.Text);
     const std::string value = ValueOfLine(line.Text);
-    if (key == "Top") button.Top = IntegerValue(line);
-    if (key == "Left") button.Left = IntegerValue(line);
-    if (key == "Mask") button.Mask = value;
-    if (key == "Touched") button.Touched = value;
-    if (key == "Pressed") button.Pressed = value;
-    if (key == "Disabled") button.Disabled = value;
-    if (key == "InvisibleColor") button.InvisibleColor = IntegerValue(line);
+    if (key == "Top") Assign(button.Top, IntegerValue(line));
+    else if (key == "Left") Assign(button.Left, IntegerValue(line));
+    else if (key == "Mask") button.Mask = value;
+    else if (key == "Touched") button.Touched = value;
+    else if (key == "Pressed") button.Pressed = value;
+    else if (key == "Disabled") button.Disabled = value;
+    else if (key == "InvisibleColor") Assign(button.InvisibleColor, IntegerValue(line));
+    else return false;
+    return true;
 }
 
 // The window takes the size of its skin picture; without one it would be 0 by 0 pixels.
-void TSetupFileReader::CheckSkinNamed() const
+void TSetupFileReader::CheckSkinNamed()
 {
     if (!PanelLine)
-        throw ESetupError(std::string(kFileName) +
-                          " has no \"Object=Panel\" block, so the setup window has no skin picture.");
-    if (IsBlank(Settings.Panel.Bitmap))
-        Fail(*PanelLine, "the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture file.");
+        Problem(std::nullopt, "there is no \"Object=Panel\" block, so the setup window has no skin picture.");
+    else if (IsBlank(Settings.Panel.Bitmap))
+        Problem(*PanelLine, "the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture file.");
 }
 
 }  // namespace
@@ -263,5 +298,20 @@ bool IsInstallablePath(const std::string& entry)
 
 TSetupSettings ReadSetupFile(const std::string& text)
 {
-    return TSetupFileReader(text).Read();
+    TSetupFileReader reader(text, false);
+    reader.Read();
+    return reader.Result().Settings;
+}
+
+TSetupFileReading ReadSetupFileThoroughly(const std::string& text)
+{
+    TSetupFileReader reader(text, true);
+    reader.Read();
+    return reader.Result();
+}
+
+std::string TSetupFileProblem::Message() const
+{
+    if (!Line) return std::string(kFileName) + ": " + Text;
+    return std::string(kFileName) + ", line " + std::to_string(*Line) + ": " + Text;
 }

@@ -87,6 +87,35 @@ std::optional<int32_t> ParseInteger(const std::string& text);
 // and a description that names no skin picture for the window.
 TSetupSettings ReadSetupFile(const std::string& text);
 
+// A fault that stops the setup: the first one it meets does.
+struct TSetupFileProblem {
+    std::optional<size_t> Line;  // counted from 1; none for the description as a whole
+    std::string Text;
+    // The text the setup shows: "Setup.ini, line 12: ..." or "Setup.ini: ...".
+    std::string Message() const;
+};
+
+enum class TBlockKind { Setup, Toolweb, Panel, Button };
+
+// How the reader took one line.
+struct TLineReading {
+    enum TRole { Ignored, Opening, Setting, Closing };
+    TRole Role = Ignored;
+    TBlockKind Block = TBlockKind::Setup;  // of an opening, setting or closing line
+    bool KeyKnown = false;                 // a setting line whose key its block knows
+};
+
+// A description read for the packer's check: the same walk as ReadSetupFile,
+// which goes on past a problem wherever reading can, so that every problem
+// is found in one go, and tells how it took each line.
+struct TSetupFileReading {
+    TSetupSettings Settings;
+    std::vector<std::string> Lines;
+    std::vector<TLineReading> Readings;  // one per line
+    std::vector<TSetupFileProblem> Problems;
+};
+TSetupFileReading ReadSetupFileThoroughly(const std::string& text);
+
 // Whether an "Addfile" entry stays below the folder it is joined to: a
 // relative path without drive, colon, leading backslash or a component of
 // dots only.

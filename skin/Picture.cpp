@@ -1,40 +1,23 @@
 #include "skin/Picture.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <memory>
 
 #include <gdiplus.h>
 
 #include "skin/Bitmap32.h"
+#include "skin/PictureKind.h"
 #include "utilities/FileSystem.h"
 #include "utilities/Handles.h"
 #include "utilities/SetupError.h"
 
 namespace {
 
-enum class TPictureKind { Bitmap, Metafile, Raster };
-
-std::string LowerExtension(const std::string& path)
-{
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.find_last_of("\\/");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string extension = path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
-
 TPictureKind KindOf(const std::string& path)
 {
-    const std::string extension = LowerExtension(path);
-    if (extension == "bmp") return TPictureKind::Bitmap;
-    if (extension == "emf" || extension == "wmf") return TPictureKind::Metafile;
-    if (extension == "ico" || extension == "jpg" || extension == "jpeg" || extension == "gif")
-        return TPictureKind::Raster;
-    throw ESetupError("Unknown picture file extension (." + extension + ")");
+    const std::optional<TPictureKind> kind = PictureKindOf(path);
+    if (!kind) throw ESetupError("Unknown picture file extension (" + LowerExtension(path) + ")");
+    return *kind;
 }
 
 void LoadBitmapFile(TBitmap32& bitmap, const std::string& path)
@@ -154,7 +137,9 @@ void LoadPictureFile(TBitmap32& bitmap, const std::string& path)
         switch (KindOf(path)) {
         case TPictureKind::Bitmap: LoadBitmapFile(bitmap, path); break;
         case TPictureKind::Metafile: LoadMetafile(bitmap, path); break;
-        case TPictureKind::Raster: LoadRasterFile(bitmap, path); break;
+        case TPictureKind::Icon:
+        case TPictureKind::Jpeg:
+        case TPictureKind::Gif: LoadRasterFile(bitmap, path); break;
         }
     } catch (...) {
         bitmap.EndUpdate();

@@ -185,21 +185,6 @@ void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller)
     plan.ByteCount += members.back().Size;
 }
 
-bool InstallsUninstaller(const std::string& setupDescription)
-{
-    const std::string wanted = UpperAscii(std::string("Addfile=") + kUninstallerName);
-    size_t start = 0;
-    while (start < setupDescription.size()) {
-        size_t end = setupDescription.find('\n', start);
-        if (end == std::string::npos) end = setupDescription.size();
-        std::string line = setupDescription.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.compare(0, 8, "Addfile=") == 0 && UpperAscii(line) == wanted) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 void WritePayload(const TPayloadPlan& plan, const std::string& archivePath, const TPackProgress& progress)
 {
     TPayloadWriter(progress).Write(plan.Root, archivePath);

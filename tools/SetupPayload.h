@@ -41,8 +41,6 @@ TPayloadPlan PlanPayload(const std::string& workspace);
 // Puts the uninstaller into the payload's root as "Uninstall.exe", in place of
 // a file of that name (in any letter case) the workspace holds.
 void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller);
-// The setup installs only the files its Addfile lines name.
-bool InstallsUninstaller(const std::string& setupDescription);
 
 // Told before each file is packed, with the bytes of the files packed before it.
 using TPackProgress = std::function<void(const std::string& fileName, int64_t bytesDone)>;

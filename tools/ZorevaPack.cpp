@@ -18,11 +18,18 @@
 
 #include "archive/ZLIBArchive.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "archive/PayloadLayout.h"
 #include "tools/FileIdentity.h"
+#include "tools/PictureProbe.h"
+#include "tools/SetupCheck.h"
 #include "tools/SetupPayload.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
+
+#ifdef _WIN32
+#include "utilities/DllSearch.h"
+#endif
 
 namespace {
 
@@ -38,8 +45,9 @@ const char kHelp[] =
     "      adds its files recursively, each with its folder below INPUT as path.\n"
     "      --store and --level none keep the members uncompressed; --plain-list\n"
     "      writes the file list without compression.\n"
-    "  build [--with-uninstaller] --stub STUB.exe --from DIR --out SETUP.exe\n"
-    "      Packs the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
+    "  build [--with-uninstaller] [--no-check] --stub STUB.exe --from DIR --out SETUP.exe\n"
+    "      Checks DIR as check does and refuses it when it has errors; then packs\n"
+    "      the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
     "      a copy of STUB.exe carrying it as the resource RCDATA VIZEZURAR. The\n"
     "      files in DIR (Setup.ini among them) become members of Data.Zup, as do\n"
     "      the archives gfx.x of DIR/Graphics (required), snd.x of DIR/Sounds and\n"
@@ -47,7 +55,13 @@ const char kHelp[] =
     "      NAME.x. Prints the number of files, their bytes, the bytes of SETUP.exe\n"
     "      and the ratio of the two. --with-uninstaller adds Uninstall.exe from\n"
     "      STUB.exe's folder to the payload's root (in place of a file of that\n"
-    "      name in DIR) and warns when Setup.ini has no Addfile=Uninstall.exe.\n"
+    "      name in DIR). --no-check packs a faulty Setup.ini all the same, for\n"
+    "      testing a setup's own start-up errors.\n"
+    "  check [--with-uninstaller] DIR\n"
+    "      Tells what the setup made from DIR would stop on (errors: exit code 1)\n"
+    "      or silently ignore or show wrongly (warnings), as Setup.ini:LINE: lines\n"
+    "      on stderr. --with-uninstaller counts Uninstall.exe as packed, as build\n"
+    "      --with-uninstaller packs it.\n"
     "  list ARCHIVE\n"
     "      One line per member: index, size, zlib|stored, CRC-32, path, name.\n"
     "      ARCHIVE may be a setup program: its payload is listed.\n"
@@ -241,21 +255,40 @@ std::string ReadWholeFile(const std::string& path)
 }
 
 // The uninstaller is built beside the setup program.
-void AddUninstallerBesideStub(TPayloadPlan& plan, const std::string& stub, const std::string& from)
+void AddUninstallerBesideStub(TPayloadPlan& plan, const std::string& stub)
 {
     const size_t cut = stub.find_last_of(std::string("/") + files::kPathDelim);
     const std::string uninstaller = (cut == std::string::npos ? "" : stub.substr(0, cut + 1)) + "Uninstall.exe";
     if (!files::FileExists(uninstaller)) throw ESetupError("No Uninstall.exe beside the stub: " + uninstaller);
     AddUninstaller(plan, uninstaller);
-    if (!InstallsUninstaller(ReadWholeFile(WithTrailingDelim(from) + "Setup.ini")))
-        std::fputs("zoreva-pack: warning: Setup.ini has no Addfile=Uninstall.exe; the setup will not install "
-                   "the uninstaller its shortcuts and registry entry point at\n",
-                   stderr);
+}
+
+// Prints what the check finds in the folder's Setup.ini; false when the setup would not start.
+bool PassesCheck(const std::string& from, const TWorkspaceFiles& workspace)
+{
+    const std::string text = ReadWholeFile(WithTrailingDelim(from) + kSetupDescription);
+    const std::vector<TDiagnostic> diagnostics = CheckSetup(text, workspace, CanDecodePicture);
+    for (const TDiagnostic& diagnostic : diagnostics) {
+        const std::string line = FormatDiagnostic(diagnostic) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
+    return !HasErrors(diagnostics);
+}
+
+int RunCheck(int argc, char** argv)
+{
+    const TArguments arguments = ParseArguments(argc, argv, {"--with-uninstaller"});
+    if (arguments.Operands.size() != 1) throw UsageError{"check needs exactly one DIR"};
+    const std::string& from = arguments.Operands[0];
+    TWorkspaceFiles workspace = WorkspaceFilesOf(PlanPayload(from));
+    if (HasFlag(arguments, "--with-uninstaller")) workspace.Add("Uninstall.exe", "Uninstall.exe");
+    return PassesCheck(from, workspace) ? 0 : kExitFailure;
 }
 
 int RunBuild(int argc, char** argv)
 {
-    const TArguments arguments = ParseArguments(argc, argv, {"--with-uninstaller"}, {"--stub", "--from", "--out"});
+    const TArguments arguments =
+        ParseArguments(argc, argv, {"--with-uninstaller", "--no-check"}, {"--stub", "--from", "--out"});
     const std::string stub = ValueOf(arguments, "--stub"), from = ValueOf(arguments, "--from"),
                       out = ValueOf(arguments, "--out");
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
@@ -266,7 +299,9 @@ int RunBuild(int argc, char** argv)
     const pe::TPeFile program(stub);
     program.CheckRewritable();
     TPayloadPlan plan = PlanPayload(from);
-    if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub, from);
+    if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub);
+    if (!HasFlag(arguments, "--no-check") && !PassesCheck(from, WorkspaceFilesOf(plan)))
+        throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
     TProgressBar bar;
     const TTempFile payload;
     WritePayload(plan, payload.Path(), [&bar, &plan](const std::string& name, int64_t done) {
@@ -344,6 +379,7 @@ int Run(int argc, char** argv)
     }
     if (command == "archive") return RunArchive(argc, argv);
     if (command == "build") return RunBuild(argc, argv);
+    if (command == "check") return RunCheck(argc, argv);
     if (command == "list") return RunList(argc, argv);
     if (command == "extract") return RunExtract(argc, argv);
     throw UsageError{command.empty() ? "no command given" : "unknown command '" + command + "'"};
@@ -354,6 +390,8 @@ int Run(int argc, char** argv)
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
+    // The picture check loads GDI+ on first use.
+    RestrictDllSearch();
     // The same bytes as on other hosts: no CR added before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

@@ -229,7 +229,7 @@ TEST(SetupFile, ErrorsNameTheFileTheLineAndTheFault)
         {"x\r\nObject=Setup\r\nAddfile=App.exe\r\nAddfile=..\\Windows\\evil.dll\r\nend\r\n",
          "Setup.ini, line 4: the Addfile entry \"..\\Windows\\evil.dll\" is not a file path below the destination "
          "folder."},
-        {"x\r\n", "Setup.ini has no \"Object=Panel\" block, so the setup window has no skin picture."},
+        {"x\r\n", "Setup.ini: there is no \"Object=Panel\" block, so the setup window has no skin picture."},
         {"x\r\nObject=Panel\r\nBitmap=s.bmp\r\nend\r\nObject=Panel\r\nBitmap= \r\nend\r\n",
          "Setup.ini, line 5: the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture file."},
     };

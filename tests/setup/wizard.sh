@@ -518,7 +518,8 @@ scenario_start_failures() {
     local payload=$work/broken
     make_payload "$payload"
     printf 'x\r\nObject=Setup\r\nVistraneTitle=Broken\r\n' >"$payload/Setup.ini"
-    pack "$payload" "$work/Broken.exe" || { echo "FAILED: packing"; failed=1; return; }
+    "$packer" build --no-check --stub "$stub" --from "$payload" --out "$work/Broken.exe" >/dev/null ||
+        { echo "FAILED: packing"; failed=1; return; }
     expect_start_failure "a Setup.ini block without end" "$work/Broken.exe"
 }
 

@@ -5,6 +5,7 @@
 # Usage: packer_parity.sh NATIVE_PACK WINDOWS_PACK_EXE STUB_EXE
 set -uo pipefail
 native=$1 windows=$2 stub=$3
+demo=$(cd "$(dirname "$0")/../../examples/demo" && pwd)
 for program in "$native" "$windows" "$stub"; do
     [ -f "$program" ] || { echo "FAILED: $program does not exist; build the Windows preset in full first"; exit 1; }
 done
@@ -67,7 +68,7 @@ run w extract n.x flat.w
 check "extract flat: identical trees" diff -r flat.n flat.w
 
 mkdir -p ws/Graphics ws/Sounds ws/Additional/Docs/Pictures
-printf '[Setup]\r\n' >ws/Setup.ini
+printf 'x\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >ws/Setup.ini
 head -c 30000 /dev/urandom >ws/Graphics/back.bmp
 printf 'click' >ws/Sounds/click.wav
 cp in/readme.txt ws/Additional/
@@ -89,6 +90,28 @@ mkdir -p bare/Graphics
 check "workspace without Setup.ini: same message and code" same_run build --stub stub.exe --from bare --out bad.exe
 check "stub that is no program: same message and code" same_run build --stub in/readme.txt --from ws --out bad.exe
 check "program without payload: same message and code" same_run list stub.exe
+
+# check: the same verdicts on the same pictures, whichever decoders judge them.
+mkdir -p bad/Graphics
+for format in bmp jpg gif ico; do convert -size 12x8 xc:'#336699' "bad/Graphics/ok.$format"; done
+convert -size 12x8 xc:'#336699' BMP3:bad/Graphics/ok3.bmp
+printf 'GIF89a' >bad/Graphics/cut.gif
+head -c 2000 /dev/urandom >bad/Graphics/noise.jpg
+printf 'BM' >bad/Graphics/short.bmp
+cp bad/Graphics/ok.gif bad/Graphics/ok.png
+printf 'Made by hand\r\nObject=Setup\r\nAddfile=App.exe\r\nLaunchProg=yes\r\nTextBoxColor=blue\r\nend\r\n' >bad/Setup.ini
+printf 'Object=Panel\r\nBitmap=Graphics\\ok.bmp\r\nend\r\nObject=Button\r\nKind=Bitmap\r\nName=Back\r\n' >>bad/Setup.ini
+for picture in ok3.bmp OK.JPG ok.gif ok.ico cut.gif noise.jpg short.bmp ok.png absent.bmp; do
+    printf 'Mask=Graphics\\%s\r\n' "$picture" >>bad/Setup.ini
+done
+printf 'end\r\n' >>bad/Setup.ini
+check "check of a faulty folder: same diagnostics and code" same_run check bad
+check "check of a faulty folder: errors exit 1" grep -qx 1 rc.n
+check "build of a faulty folder: same refusal" same_run build --stub stub.exe --from bad --out bad.exe
+check "build of a faulty folder: nothing written" test ! -e bad.exe
+cp -r "$demo" demo
+check "check of the demo: same silence and code" same_run check --with-uninstaller demo
+check "check of the demo: no diagnostics" test ! -s err.n
 
 ln in/readme.txt alias.txt
 ln -s in linked
