@@ -49,6 +49,17 @@ std::vector<std::string> MemberNames(const std::string& listing)
     return names;
 }
 
+// A description the setup starts with: the given Setup block lines and the window's skin.
+std::string SetupText(const std::string& setupLines)
+{
+    return "Test setup\r\nObject=Setup\r\n" + setupLines +
+           "end\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n";
+}
+
+const std::string kNoUninstaller =
+    "Setup.ini: warning: no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its "
+    "shortcuts and registry entry point at\n";
+
 int64_t Number(std::string digits)
 {
     digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
@@ -96,9 +107,9 @@ protected:
         fs::create_directories(ws / "Graphics");
         fs::create_directories(ws / "Sounds");
         fs::create_directories(ws / "Additional" / "Docs" / "Pictures");
-        WriteAll(ws / "Setup.ini", TextBytes("[Setup]\r\nTitle=Test\r\n"));
+        WriteAll(ws / "Setup.ini", TextBytes(SetupText("VistraneTitle=Test\r\n")));
         WriteAll(ws / "Licence.txt", SampleText(3000, 9));
-        WriteAll(ws / "Graphics" / "back.bmp", SampleRandom(40000, 2));
+        WriteAll(ws / "Graphics" / "back.bmp", BmpFile(40, 30, 24, std::vector<uint32_t>(40 * 30, 0xFF336699)));
         WriteAll(ws / "Graphics" / "logo.jpg", SampleRandom(7000, 3));
         WriteAll(ws / "Sounds" / "click.wav", SampleRandom(900, 4));
         WriteAll(ws / "Additional" / "readme.txt", SampleText(5000, 5));
@@ -239,7 +250,10 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
                                                {"build", "--stub"},
                                                {"build", "--stub", "s.exe", "--from", "ws"},
                                                {"build", "--stub", "s.exe", "--from", "ws", "--out", "o.exe", "x"},
-                                               {"build", "--level", "none", "--stub", "s.exe"}}) {
+                                               {"build", "--level", "none", "--stub", "s.exe"},
+                                               {"check"},
+                                               {"check", "a", "b"},
+                                               {"check", "--no-check", "ws"}}) {
         const TRun run = Pack(arguments);
         EXPECT_EQ(run.ExitCode, 2);
         EXPECT_EQ(run.Err.rfind("zoreva-pack: ", 0), 0u) << run.Err;
@@ -249,7 +263,9 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
     const TRun help = Pack({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Out.find("extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER"), std::string::npos);
-    EXPECT_NE(help.Out.find("build [--with-uninstaller] --stub STUB.exe --from DIR --out SETUP.exe"), std::string::npos);
+    EXPECT_NE(help.Out.find("build [--with-uninstaller] [--no-check] --stub STUB.exe --from DIR --out SETUP.exe"),
+              std::string::npos);
+    EXPECT_NE(help.Out.find("check [--with-uninstaller] DIR"), std::string::npos);
 }
 
 TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
@@ -258,7 +274,7 @@ TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
     const std::string stub = MakeStub(), setup = Temp / "setup.exe";
     const TRun build = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
     ASSERT_EQ(build.ExitCode, 0) << build.Err;
-    EXPECT_EQ(build.Err, "") << "no progress bar when stderr is not a terminal";
+    EXPECT_EQ(build.Err, kNoUninstaller) << "no progress bar when stderr is not a terminal";
     const std::regex summary("Packed 8 files: ([0-9,]+) bytes in, ([0-9,]+) bytes out \\(([0-9]+)\\.[0-9]%\\)\n");
     std::smatch figures;
     ASSERT_TRUE(std::regex_match(build.Out, figures, summary)) << build.Out;
@@ -287,7 +303,7 @@ TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
 }
 
 // Our uninstaller, from beside the stub, takes the place of one the workspace
-// holds; the packer warns as long as Setup.ini would not install it.
+// holds; the check warns as long as Setup.ini would not install it.
 TEST_F(PackTest, BuildWithUninstallerPutsOursIntoThePayloadRoot)
 {
     const fs::path ws = MakeWorkspace();
@@ -304,8 +320,7 @@ TEST_F(PackTest, BuildWithUninstallerPutsOursIntoThePayloadRoot)
     WriteAll(Temp.Path() / "Uninstall.exe", ours);
     const TRun warned = Pack(build);
     ASSERT_EQ(warned.ExitCode, 0) << warned.Err;
-    EXPECT_EQ(warned.Err, "zoreva-pack: warning: Setup.ini has no Addfile=Uninstall.exe; the setup will not install "
-                          "the uninstaller its shortcuts and registry entry point at\n");
+    EXPECT_EQ(warned.Err, kNoUninstaller);
     EXPECT_EQ(warned.Out.compare(0, 15, "Packed 9 files:"), 0) << warned.Out;
     EXPECT_EQ(MemberNames(Pack({"list", setup}).Out),
               (std::vector<std::string>{"Additional.x", "gfx.x", "Licence.txt", "Setup.ini", "snd.x", "Uninstall.exe"}));
@@ -313,13 +328,58 @@ TEST_F(PackTest, BuildWithUninstallerPutsOursIntoThePayloadRoot)
     EXPECT_EQ(ReadAll(Temp.Path() / "out" / "Uninstall.exe"), ours);
 
     for (const char* line : {"addfile=Uninstall.exe", "Addfile=Uninstall.exe.txt", "Addfile=Sub\\Uninstall.exe"}) {
-        WriteAll(ws / "Setup.ini", TextBytes(std::string("[Setup]\r\n") + line + "\r\n"));
-        EXPECT_NE(Pack(build).Err, "") << line;
+        WriteAll(ws / "Setup.ini", TextBytes(SetupText(std::string(line) + "\r\n")));
+        const TRun run = Pack(build);
+        EXPECT_EQ(run.ExitCode, 0) << line;
+        EXPECT_NE(run.Err.find(kNoUninstaller), std::string::npos) << line;
     }
-    WriteAll(ws / "Setup.ini", TextBytes("[Setup]\r\nAddfile=App.exe\r\nAddfile=UNINSTALL.exe\r\nTitle=Test"));
+    WriteAll(ws / "Setup.ini", TextBytes(SetupText("Addfile=Licence.txt\r\nAddfile=UNINSTALL.exe\r\n")));
     const TRun quiet = Pack(build);
     EXPECT_EQ(quiet.ExitCode, 0);
     EXPECT_EQ(quiet.Err, "");
+}
+
+// Errors decide check's exit code and make build refuse before it writes
+// anything; warnings are only printed. --no-check packs a faulty setup, so
+// that the setup's own start-up errors can be tested.
+TEST_F(PackTest, CheckExitsOneOnErrorsWhichBuildRefuses)
+{
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    WriteAll(ws / "Setup.ini", TextBytes(SetupText("Addfile=Uninstall.exe\r\n")));
+    TRun run = Pack({"check", ws.string()});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err, "Setup.ini:3: warning: the Addfile entry \"Uninstall.exe\" is not in the payload, so the "
+                       "setup installs nothing for it\n");
+    run = Pack({"check", "--with-uninstaller", ws.string()});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Err, "") << "build --with-uninstaller would pack it";
+
+    WriteAll(ws / "Setup.ini", TextBytes(SetupText("Fontheight=big\r\nLaunchProg=true\r\n")));
+    const std::string diagnostics =
+        "Setup.ini:3: error: \"Fontheight\" needs a whole number, not \"big\".\n"
+        "Setup.ini:4: warning: \"LaunchProg\" is \"true\": only \"1\" switches it on, anything else is off\n" +
+        kNoUninstaller;
+    run = Pack({"check", ws.string()});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err, diagnostics);
+    run = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err, diagnostics + "zoreva-pack: Setup.ini has errors the setup would stop on; no setup written\n");
+    EXPECT_FALSE(fs::exists(setup));
+    EXPECT_TRUE(fs::is_empty(TempFiles()));
+
+    run = Pack({"build", "--no-check", "--stub", stub, "--from", ws.string(), "--out", setup});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_TRUE(fs::exists(setup));
+
+    run = Pack({"check", (Temp / "absent")});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "zoreva-pack: Folder not found: " + Temp / "absent" + "\n");
 }
 
 TEST_F(PackTest, BuildOnASetupReplacesItsPayload)
@@ -328,14 +388,14 @@ TEST_F(PackTest, BuildOnASetupReplacesItsPayload)
     const std::string first = Temp / "first.exe", second = Temp / "second.exe";
     ASSERT_EQ(Pack({"build", "--stub", MakeStub(), "--from", ws.string(), "--out", first}).ExitCode, 0);
     fs::remove_all(ws / "Sounds");
-    WriteAll(ws / "Setup.ini", TextBytes("[Setup]\r\nTitle=Second\r\n"));
+    WriteAll(ws / "Setup.ini", TextBytes(SetupText("VistraneTitle=Second\r\n")));
     const TRun build = Pack({"build", "--stub", first, "--from", ws.string(), "--out", second});
     ASSERT_EQ(build.ExitCode, 0) << build.Err;
 
     EXPECT_EQ(MemberNames(Pack({"list", second}).Out),
               (std::vector<std::string>{"Additional.x", "gfx.x", "Licence.txt", "Setup.ini"}));
     ASSERT_EQ(Pack({"extract", second, (Temp.Path() / "out").string()}).ExitCode, 0);
-    EXPECT_EQ(ReadAll(Temp.Path() / "out" / "Setup.ini"), TextBytes("[Setup]\r\nTitle=Second\r\n"));
+    EXPECT_EQ(ReadAll(Temp.Path() / "out" / "Setup.ini"), TextBytes(SetupText("VistraneTitle=Second\r\n")));
     const TResourceBytes before = TProgramView(ReadAll(first)).Resources();
     const TResourceBytes after = TProgramView(ReadAll(second)).Resources();
     EXPECT_EQ(after.size(), before.size()) << "one payload, replaced";
@@ -391,7 +451,8 @@ TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
     }
     MakeWorkspace();
     WriteAll(ws / "Additional" / "Docs" / "Pictures" / "a:b", TextBytes("no such name on Windows"));
-    EXPECT_EQ(refusal(stub), prefix + "Not a valid member name: a:b\n") << "found while writing a nested archive";
+    EXPECT_EQ(refusal(stub), kNoUninstaller + prefix + "Not a valid member name: a:b\n")
+        << "found while writing a nested archive";
     fs::remove(ws / "Additional" / "Docs" / "Pictures" / "a:b");
 
     WriteAll(Temp.Path() / "text.exe", TextBytes("MZ, but not much of a program"));
@@ -419,6 +480,7 @@ TEST_F(PackTest, OutputNeverOverwritesNorLandsInAnInputHoweverSpelled)
     struct Case {
         std::vector<std::string> arguments;
         std::string message;
+        std::string warnings = "";  // of the check, which build runs once the stub and DIR are fit
     };
     const std::string overwrites = "Output would overwrite the input ";
     const std::string into = "Output would be written into the input folder ";
@@ -430,14 +492,14 @@ TEST_F(PackTest, OutputNeverOverwritesNorLandsInAnInputHoweverSpelled)
         {{"archive", readme, Temp / "in/bin", in}, into + in},
         {{"archive", Temp / "linked/bin/../out.x", Temp / "in/bin/data", in}, into + in},
         {{"build", "--stub", stub, "--from", ws.string(), "--out", Temp / "stub-alias.exe"},
-         "Cannot write a program over itself: " + stub},
+         "Cannot write a program over itself: " + stub, kNoUninstaller},
         {{"build", "--stub", stub, "--from", ws.string(), "--out", (ws / "Additional/Docs/setup.exe").string()},
          "Output would be written into the folder to pack " + ws.string()},
     };
     for (const Case& c : cases) {
         const TRun run = Pack(c.arguments);
         EXPECT_EQ(run.ExitCode, 1) << c.message;
-        EXPECT_EQ(run.Err, "zoreva-pack: " + c.message + "\n");
+        EXPECT_EQ(run.Err, c.warnings + "zoreva-pack: " + c.message + "\n");
         EXPECT_EQ(TreeOf(in), inBefore) << c.message;
         EXPECT_EQ(TreeOf(ws), wsBefore) << c.message;
         EXPECT_EQ(ReadAll(stub), stubBefore) << c.message;

@@ -1,0 +1,217 @@
+// The check on whole workspaces: Setup.ini text and files in, the exact
+// lines an author reads out, with the pictures decoded as this host does.
+
+#include "tools/SetupCheck.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/TestSupport.h"
+#include "tools/PictureProbe.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An 8 x 8 picture of one colour, as an image editor saves it.
+const char kJpegHex[] =
+    "ffd8ffe000104a46494600010100000100010000ffdb004300100b0c0e0c0a100e0d0e1211101318281a181616183123"
+    "251d283a333d3c3933383740485c4e404457453738506d51575f626768673e4d71797064785c656763ffdb0043011112"
+    "121815182f1a1a2f63423842636363636363636363636363636363636363636363636363636363636363636363636363"
+    "6363636363636363636363636363ffc00011080008000803012200021101031101ffc400150001010000000000000000"
+    "0000000000000005ffc40014100100000000000000000000000000000000ffc400150101010000000000000000000000"
+    "0000000405ffc40014110100000000000000000000000000000000ffda000c03010002110311003f009a02802fffd9";
+
+Bytes FromHex(const std::string& hex)
+{
+    Bytes bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+Bytes Jpeg()
+{
+    return FromHex(kJpegHex);
+}
+
+Bytes Gif()
+{
+    return {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x02, 0x00, 0xf0, 0x00, 0x00, 0x33, 0x66,
+            0x99, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00,
+            0x00, 0x00, 0x02, 0x00, 0x02, 0x00, 0x00, 0x02, 0x02, 0x84, 0x51, 0x00, 0x3b};
+}
+
+void Put(Bytes& out, uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A 2 x 2 icon of 32 bits per pixel: directory, one entry, the bitmap with its mask.
+Bytes Icon()
+{
+    Bytes out;
+    for (uint32_t word : {0u, 1u, 1u}) Put(out, word, 2);
+    out.insert(out.end(), {2, 2, 0, 0});
+    Put(out, 1, 2);
+    Put(out, 32, 2);
+    Put(out, 40 + 16 + 8, 4);
+    Put(out, 22, 4);
+    for (uint32_t value : {40u, 2u, 4u}) Put(out, value, 4);
+    Put(out, 1, 2);
+    Put(out, 32, 2);
+    for (int i = 0; i < 6; ++i) Put(out, 0, 4);
+    for (int i = 0; i < 4; ++i) Put(out, 0xFF336699, 4);
+    out.resize(out.size() + 8, 0);
+    return out;
+}
+
+Bytes Bmp()
+{
+    return BmpFile(4, 3, 24, std::vector<uint32_t>(12, 0xFF336699));
+}
+
+Bytes Head(Bytes bytes, size_t size)
+{
+    bytes.resize(size);
+    return bytes;
+}
+
+struct TFile {
+    std::string Path;  // relative to the workspace, with slashes
+    Bytes Data;
+};
+
+// Every workspace has a window skin and an uninstaller; each case adds its own files.
+const std::string kSkin = "Object=Panel\r\nBitmap=Graphics\\skin.bmp\r\nend\r\n";
+const std::string kUninstaller = "Addfile=Uninstall.exe\r\n";
+
+std::vector<std::string> Check(const std::string& setupText, const std::vector<TFile>& extraFiles)
+{
+    TTempFolder ws;
+    fs::create_directory(ws.Path() / "Graphics");
+    WriteAll(ws.Path() / "Graphics" / "skin.bmp", Bmp());
+    WriteAll(ws.Path() / "Uninstall.exe", TextBytes("MZ"));
+    WriteAll(ws.Path() / "Setup.ini", TextBytes(setupText));
+    for (const TFile& file : extraFiles) {
+        fs::create_directories((ws.Path() / file.Path).parent_path());
+        WriteAll(ws.Path() / file.Path, file.Data);
+    }
+    std::vector<std::string> lines;
+    const TWorkspaceFiles files = WorkspaceFilesOf(PlanPayload(ws.Text()));
+    for (const TDiagnostic& diagnostic : CheckSetup(setupText, files, CanDecodePicture))
+        lines.push_back(FormatDiagnostic(diagnostic));
+    return lines;
+}
+
+TEST(SetupCheck, TellsEachFaultWithItsLine)
+{
+    const struct {
+        const char* what;
+        std::string ini;
+        std::vector<TFile> files;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"a sound setup says nothing",
+         "Made by the authoring tool\r\nObject=Setup\r\nTargetFile=App.exe\r\nAddfile=app.EXE\r\n" + kUninstaller +
+             "Addfile=Additional\\Docs\\Guide.txt\r\nAddfile=graphics\\LOGO.bmp\r\nVistraneTitle=Demo\r\n"
+             "Language=German\r\nLicence=Licence.txt\r\nReadMe=Additional\\Docs\\.\\Guide.txt\r\nLaunchProg=1\r\n"
+             "DesktopIcon=0\r\nFontstyle=Bold\r\nFontheight= -13\r\nTextBoxColor=$00FFFFFF\r\nend\r\n"
+             "Object=Toolweb\r\nTop=10\r\nend\r\n" +
+             kSkin +
+             "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nMask=Graphics\\b.jpg\r\nTouched=Graphics\\b.GIF\r\n"
+             "Pressed=Graphics\\b.ico\r\nDisabled=Graphics\\skin.bmp\r\nend\r\n",
+         {{"App.exe", TextBytes("MZ")},
+          {"Licence.txt", TextBytes("Terms")},
+          {"Additional/Docs/Guide.txt", TextBytes("Guide")},
+          {"Graphics/logo.bmp", Bmp()},
+          {"Graphics/b.jpg", Jpeg()},
+          {"Graphics/b.gif", Gif()},
+          {"Graphics/b.ico", Icon()}},
+         {}},
+        {"every error the setup would stop on",
+         "x\r\nObject=Setup\r\nAddfile=..\\Windows\\evil.dll\r\nFontheight=12pt\r\nLicence=Licence.txt\r\n" +
+             kUninstaller +
+             "end\r\nObject=Toolweb\r\nWidth=\r\nend\r\nObject=Panel\r\nBitmap=\r\nend\r\nObject=Button\r\n"
+             "Name=Cancel\r\n",
+         {},
+         {"Setup.ini:3: error: the Addfile entry \"..\\Windows\\evil.dll\" is not a file path below the destination "
+          "folder.",
+          "Setup.ini:4: error: \"Fontheight\" needs a whole number, not \"12pt\".",
+          "Setup.ini:5: error: the licence file \"Licence.txt\" is not in the payload, so the setup cannot start",
+          "Setup.ini:9: error: \"Width\" needs a whole number, not \"\".",
+          "Setup.ini:11: error: the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture "
+          "file.",
+          "Setup.ini:14: error: the Button block ends before the line two below it, which names the button."}},
+        {"an end line that closes nothing",
+         "x\r\nObject=Setup\r\n" + kUninstaller + "end \r\n" + kSkin + "Object=Toolweb\r\nTop=1\r\n",
+         {},
+         {"Setup.ini:4: warning: \"end \" does not close the Setup block: the line must be exactly \"end\"",
+          "Setup.ini:5: warning: \"Object=Panel\" inside the Setup block opens no block, as blocks do not nest; is an "
+          "\"end\" line missing above it?",
+          "Setup.ini:6: warning: \"Bitmap\" is not a key of the Setup block, so the line is ignored",
+          "Setup.ini:8: error: the block \"Object=Toolweb\" has no \"end\" line.",
+          "Setup.ini: error: there is no \"Object=Panel\" block, so the setup window has no skin picture."}},
+        {"what the setup silently ignores",
+         "Object=Setup\r\nObject=Setup\r\nTargetFile = App.exe\r\nTitel=Demo\r\n; a comment\r\n\r\nFolder= Demo\r\n"
+         "LaunchProg=true\r\nDesktopIcon=\r\nFontstyle=bold\r\nFontstyle=\r\nLanguage=english\r\n" +
+             kUninstaller + "end\r\nObject=Toolbar\r\nTop=3\r\nend\r\n" + kSkin +
+             "Object=Button\r\nKind=Bitmap\r\nName=Ok\r\nMask=Graphics\\skin.bmp\r\nend\r\n"
+             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nWidth=5\r\nend\r\n",
+         {},
+         {"Setup.ini:1: warning: the setup never reads the first line, so this block is ignored",
+          "Setup.ini:3: warning: spaces around \"=\" belong to the key: \"TargetFile \" is not a key of the Setup "
+          "block, so the line is ignored",
+          "Setup.ini:4: warning: \"Titel\" is not a key of the Setup block, so the line is ignored",
+          "Setup.ini:5: warning: the line is no key=value line, so the Setup block ignores it",
+          "Setup.ini:7: warning: the value of \"Folder\" begins with a space, which is part of it",
+          "Setup.ini:8: warning: \"LaunchProg\" is \"true\": only \"1\" switches it on, anything else is off",
+          "Setup.ini:9: warning: \"DesktopIcon\" is \"\": only \"1\" switches it on, anything else is off",
+          "Setup.ini:10: warning: \"Fontstyle\" is \"bold\": the styles are \"Bold\", \"Italic\", \"Underline\" and "
+          "\"StrikeOut\", so the font has none",
+          "Setup.ini:12: warning: \"Language\" is \"english\": the languages are \"English\", \"French\", \"German\" "
+          "and \"Spanish\", so the pages are in English",
+          "Setup.ini:15: warning: \"Object=Toolbar\" opens no block (the kinds are Setup, Toolweb, Panel and Button), "
+          "so it is ignored",
+          "Setup.ini:21: warning: the Button block names no button: the line two below says \"Ok\", not \"Back\", "
+          "\"Forward\" or \"Cancel\", so the block is ignored",
+          "Setup.ini:29: warning: \"Width\" is not a key of the Button block, so the line is ignored"}},
+        {"files and pictures the setup would miss",
+         "x\r\nObject=Setup\r\nTargetFile=Bin\\App.exe\r\nReadMe=ReadMe.txt\r\nAddfile=App.exe\r\n"
+         "Addfile=Missing.txt\r\nAddfile=Additional\\Docs\\guide.TXT\r\nAddfile=Sounds\\click.wav\r\nend\r\n" +
+             kSkin +
+             "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nMask=Graphics\\noise.jpg\r\nTouched=Graphics\\cut.gif\r\n"
+             "Pressed=Graphics\\short.bmp\r\nDisabled=Graphics\\text.ico\r\nend\r\n"
+             "Object=Button\r\nKind=Bitmap\r\nName=Cancel\r\nMask=Graphics\\skin.png\r\n"
+             "Touched=Graphics\\absent.bmp\r\nPressed=Additional\\Docs\\skin.bmp\r\nend\r\n",
+         {{"App.exe", TextBytes("MZ")},
+          {"Additional/Docs/Guide.txt", TextBytes("Guide")},
+          {"Additional/Docs/skin.bmp", Bmp()},
+          {"Sounds/click.wav", TextBytes("RIFF")},
+          {"Graphics/noise.jpg", SampleRandom(500)},
+          {"Graphics/cut.gif", Head(Gif(), 12)},
+          {"Graphics/short.bmp", Head(Bmp(), 40)},
+          {"Graphics/text.ico", TextBytes("an icon")},
+          {"Graphics/skin.png", Gif()}},
+         {"Setup.ini:3: warning: \"TargetFile\" names \"Bin\\App.exe\", which no Addfile line installs",
+          "Setup.ini:4: warning: \"ReadMe\" names \"ReadMe.txt\", which no Addfile line installs",
+          "Setup.ini:6: warning: the Addfile entry \"Missing.txt\" is not in the payload, so the setup installs "
+          "nothing for it",
+          "Setup.ini:16: warning: the picture \"Graphics\\noise.jpg\" cannot be decoded, so the setup shows its "
+          "placeholder picture instead",
+          "Setup.ini:17: warning: the picture \"Graphics\\cut.gif\" cannot be decoded, so the setup shows its "
+          "placeholder picture instead",
+          "Setup.ini:18: warning: the picture \"Graphics\\short.bmp\" cannot be decoded, so the setup shows its "
+          "placeholder picture instead",
+          "Setup.ini:19: warning: the picture \"Graphics\\text.ico\" cannot be decoded, so the setup shows its "
+          "placeholder picture instead",
+          "Setup.ini:24: warning: the setup reads no \".png\" pictures (only .bmp, .ico, .emf, .wmf, .jpg, .jpeg and "
+          ".gif), so it shows its placeholder picture instead of \"Graphics\\skin.png\"",
+          "Setup.ini:25: warning: the picture \"Graphics\\absent.bmp\" is not in the payload, so the setup shows its "
+          "placeholder picture instead",
+          "Setup.ini: warning: no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its "
+          "shortcuts and registry entry point at"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Check(c.ini, c.files), c.expected) << c.what;
+}
+
+}  // namespace
