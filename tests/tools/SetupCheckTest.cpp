@@ -189,7 +189,7 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           {"Sounds/click.wav", TextBytes("RIFF")},
           {"Graphics/noise.jpg", SampleRandom(500)},
           {"Graphics/cut.gif", Head(Gif(), 12)},
-          {"Graphics/short.bmp", Head(Bmp(), 40)},
+          {"Graphics/short.bmp", Head(Bmp(), 12)},
           {"Graphics/text.ico", TextBytes("an icon")},
           {"Graphics/skin.png", Gif()}},
          {"Setup.ini:3: warning: \"TargetFile\" names \"Bin\\App.exe\", which no Addfile line installs",
