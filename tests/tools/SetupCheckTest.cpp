@@ -65,6 +65,41 @@ Bytes Icon()
     return out;
 }
 
+// An empty enhanced metafile: its header record and the end record.
+Bytes Emf()
+{
+    Bytes out;
+    for (uint32_t value : {1u, 88u, 0u, 0u, 9u, 9u, 0u, 0u, 264u, 264u, 0x464D4520u, 0x10000u, 108u, 2u})
+        Put(out, value, 4);
+    Put(out, 1, 2);
+    Put(out, 0, 2);
+    for (uint32_t value : {0u, 0u, 0u, 1024u, 768u, 320u, 240u, 14u, 20u, 0u, 16u, 20u}) Put(out, value, 4);
+    return out;
+}
+
+// An empty Windows metafile behind the placeable header.
+Bytes Wmf()
+{
+    Bytes out;
+    Put(out, 0x9AC6CDD7, 4);
+    const uint32_t words[] = {0, 0, 0, 100, 100, 1440};
+    uint32_t checksum = 0xCDD7 ^ 0x9AC6;
+    for (uint32_t word : words) {
+        Put(out, word, 2);
+        checksum ^= word;
+    }
+    Put(out, 0, 4);
+    Put(out, checksum, 2);
+    for (uint32_t word : {1u, 9u, 0x300u}) Put(out, word, 2);
+    Put(out, 12, 4);
+    Put(out, 0, 2);
+    Put(out, 3, 4);
+    Put(out, 0, 2);
+    Put(out, 3, 4);
+    Put(out, 0, 2);
+    return out;
+}
+
 Bytes Bmp()
 {
     return BmpFile(4, 3, 24, std::vector<uint32_t>(12, 0xFF336699));
@@ -119,14 +154,17 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
              "Object=Toolweb\r\nTop=10\r\nend\r\n" +
              kSkin +
              "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nMask=Graphics\\b.jpg\r\nTouched=Graphics\\b.GIF\r\n"
-             "Pressed=Graphics\\b.ico\r\nDisabled=Graphics\\skin.bmp\r\nend\r\n",
+             "Pressed=Graphics\\b.ico\r\nDisabled=Graphics\\skin.bmp\r\nend\r\n"
+             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nMask=Graphics\\b.emf\r\nTouched=Graphics\\b.wmf\r\nend\r\n",
          {{"App.exe", TextBytes("MZ")},
           {"Licence.txt", TextBytes("Terms")},
           {"Additional/Docs/Guide.txt", TextBytes("Guide")},
           {"Graphics/logo.bmp", Bmp()},
           {"Graphics/b.jpg", Jpeg()},
           {"Graphics/b.gif", Gif()},
-          {"Graphics/b.ico", Icon()}},
+          {"Graphics/b.ico", Icon()},
+          {"Graphics/b.emf", Emf()},
+          {"Graphics/b.wmf", Wmf()}},
          {}},
         {"every error the setup would stop on",
          "x\r\nObject=Setup\r\nAddfile=..\\Windows\\evil.dll\r\nFontheight=12pt\r\nLicence=Licence.txt\r\n" +
@@ -182,7 +220,8 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
              "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nMask=Graphics\\noise.jpg\r\nTouched=Graphics\\cut.gif\r\n"
              "Pressed=Graphics\\short.bmp\r\nDisabled=Graphics\\text.ico\r\nend\r\n"
              "Object=Button\r\nKind=Bitmap\r\nName=Cancel\r\nMask=Graphics\\skin.png\r\n"
-             "Touched=Graphics\\absent.bmp\r\nPressed=Additional\\Docs\\skin.bmp\r\nend\r\n",
+             "Touched=Graphics\\absent.bmp\r\nPressed=Additional\\Docs\\skin.bmp\r\nDisabled=Graphics\\text.wmf\r\n"
+             "end\r\n",
          {{"App.exe", TextBytes("MZ")},
           {"Additional/Docs/Guide.txt", TextBytes("Guide")},
           {"Additional/Docs/skin.bmp", Bmp()},
@@ -191,7 +230,8 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           {"Graphics/cut.gif", Head(Gif(), 12)},
           {"Graphics/short.bmp", Head(Bmp(), 12)},
           {"Graphics/text.ico", TextBytes("an icon")},
-          {"Graphics/skin.png", Gif()}},
+          {"Graphics/skin.png", Gif()},
+          {"Graphics/text.wmf", TextBytes("not a metafile, not a metafile, not a metafile")}},
          {"Setup.ini:3: warning: \"TargetFile\" names \"Bin\\App.exe\", which no Addfile line installs",
           "Setup.ini:4: warning: \"ReadMe\" names \"ReadMe.txt\", which no Addfile line installs",
           "Setup.ini:6: warning: the Addfile entry \"Missing.txt\" is not in the payload, so the setup installs "
@@ -207,6 +247,8 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "Setup.ini:24: warning: the setup reads no \".png\" pictures (only .bmp, .ico, .emf, .wmf, .jpg, .jpeg and "
           ".gif), so it shows its placeholder picture instead of \"Graphics\\skin.png\"",
           "Setup.ini:25: warning: the picture \"Graphics\\absent.bmp\" is not in the payload, so the setup shows its "
+          "placeholder picture instead",
+          "Setup.ini:27: warning: the picture \"Graphics\\text.wmf\" cannot be decoded, so the setup shows its "
           "placeholder picture instead",
           "Setup.ini: warning: no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its "
           "shortcuts and registry entry point at"}},
