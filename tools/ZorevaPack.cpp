@@ -16,9 +16,9 @@
 #include <unistd.h>
 #endif
 
+#include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchive.h"
 #include "archive/ZLIBArchiveWriter.h"
-#include "archive/PayloadLayout.h"
 #include "tools/FileIdentity.h"
 #include "tools/PictureProbe.h"
 #include "tools/SetupCheck.h"
@@ -281,6 +281,7 @@ int RunCheck(int argc, char** argv)
     if (arguments.Operands.size() != 1) throw UsageError{"check needs exactly one DIR"};
     const std::string& from = arguments.Operands[0];
     TWorkspaceFiles workspace = WorkspaceFilesOf(PlanPayload(from));
+    // Only its presence counts: the check opens no file but pictures.
     if (HasFlag(arguments, "--with-uninstaller")) workspace.Add("Uninstall.exe", "Uninstall.exe");
     return PassesCheck(from, workspace) ? 0 : kExitFailure;
 }
