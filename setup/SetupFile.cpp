@@ -160,8 +160,11 @@ bool TSetupFileReader::ParseSetupLine(const TSourceLine& line)
     TSetupSettings& s = Settings;
     if (key == "TargetFile") s.TargetFile = value;
     else if (key == "Addfile") {
-        if (IsInstallablePath(value)) s.AddFiles.push_back(value);
-        else Problem(line.Index, "the Addfile entry \"" + value + "\" is not a file path below the destination folder.");
+        if (IsInstallablePath(value))
+            s.AddFiles.push_back(value);
+        else
+            Problem(line.Index,
+                    "the Addfile entry \"" + value + "\" is not a file path below the destination folder.");
     }
     else if (key == "VistraneTitle") s.Title = value;
     else if (key == "Language") s.Language = value;
@@ -230,7 +233,8 @@ void TSetupFileReader::CheckSkinNamed()
     if (!PanelLine)
         Problem(std::nullopt, "there is no \"Object=Panel\" block, so the setup window has no skin picture.");
     else if (IsBlank(Settings.Panel.Bitmap))
-        Problem(*PanelLine, "the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture file.");
+        Problem(*PanelLine,
+                "the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture file.");
 }
 
 }  // namespace

@@ -134,8 +134,8 @@ bool IsIcon(const TBytes& bytes)
 
 bool IsEnhancedMetafile(const TBytes& bytes)
 {
-    return bytes.size() >= kEmfSmallestHeader && U32(&bytes[0]) == kEmfHeaderRecord && U32(&bytes[4]) >= kEmfSmallestHeader &&
-           U32(&bytes[40]) == kEmfSignature && U32(&bytes[48]) <= bytes.size();
+    return bytes.size() >= kEmfSmallestHeader && U32(&bytes[0]) == kEmfHeaderRecord &&
+           U32(&bytes[4]) >= kEmfSmallestHeader && U32(&bytes[40]) == kEmfSignature && U32(&bytes[48]) <= bytes.size();
 }
 
 // A Windows metafile, with or without the placeable header in front.

@@ -155,7 +155,8 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
              kSkin +
              "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nMask=Graphics\\b.jpg\r\nTouched=Graphics\\b.GIF\r\n"
              "Pressed=Graphics\\b.ico\r\nDisabled=Graphics\\skin.bmp\r\nend\r\n"
-             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nMask=Graphics\\b.emf\r\nTouched=Graphics\\b.wmf\r\nend\r\n",
+             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nMask=Graphics\\b.emf\r\n"
+             "Touched=Graphics\\b.wmf\r\nend\r\n",
          {{"App.exe", TextBytes("MZ")},
           {"Licence.txt", TextBytes("Terms")},
           {"Additional/Docs/Guide.txt", TextBytes("Guide")},
