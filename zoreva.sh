@@ -117,23 +117,32 @@ stop_display() {
 
 ensure_wine_prefix() { [ -f "$WINEPREFIX_DIR/system.reg" ] || fresh_wine_prefix; }
 
-run_fuzzer() {
-    local seconds=${FUZZ_SECONDS:-60} work=$ROOT/build/fuzz/run
-    echo "== fuzzing the archive reader for ${seconds} s"
-    rm -rf "$work" && mkdir -p "$work/seeds" "$work/corpus"
-    local pack=$ROOT/build/native/bin/zoreva-pack
-    printf 'Setup\r\n' > "$work/a.ini"
-    head -c 3000 "$ROOT/README.md" > "$work/b.txt"
-    "$pack" archive "$work/seeds/zlib.x" "$work/a.ini" "$work/b.txt"
-    "$pack" archive --plain-list --store "$work/seeds/stored.x" "$work/b.txt"
-    "$pack" archive --level fastest "$work/seeds/paths.x" "$ROOT/examples"
-    (cd "$work" && "$ROOT/build/fuzz/bin/archive_fuzzer" -max_total_time="$seconds" -max_len=16384 \
-        -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 corpus seeds > fuzz.log 2>&1) || {
+fuzz() {  # target, seconds, folder with seed inputs
+    local target=$1 seconds=$2 seeds=$3 work=$ROOT/build/fuzz/run/$1
+    mkdir -p "$work/corpus"
+    (cd "$work" && "$ROOT/build/fuzz/bin/$target" -max_total_time="$seconds" -max_len=16384 \
+        -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 corpus "$seeds" > fuzz.log 2>&1) || {
         tail -60 "$work/fuzz.log"
-        echo "fuzzer found a fault: see $work/fuzz.log and $work/crash-*"
+        echo "$target found a fault: see $work/fuzz.log and $work/crash-*"
         return 1
     }
     grep -E '^stat::number_of_executed_units|^Done' "$work/fuzz.log" || true
+}
+
+run_fuzzers() {
+    local seconds=${FUZZ_SECONDS:-60} seeds=$ROOT/build/fuzz/run/seeds
+    rm -rf "$ROOT/build/fuzz/run" && mkdir -p "$seeds/archive" "$seeds/bmp"
+    local pack=$ROOT/build/native/bin/zoreva-pack
+    printf 'Setup\r\n' > "$seeds/a.ini"
+    head -c 3000 "$ROOT/README.md" > "$seeds/b.txt"
+    "$pack" archive "$seeds/archive/zlib.x" "$seeds/a.ini" "$seeds/b.txt"
+    "$pack" archive --plain-list --store "$seeds/archive/stored.x" "$seeds/b.txt"
+    "$pack" archive --level fastest "$seeds/archive/paths.x" "$ROOT/examples"
+    find "$ROOT/examples" -iname '*.bmp' -size -16k -exec cp -t "$seeds/bmp" {} +
+    echo "== fuzzing the archive reader for ${seconds} s"
+    fuzz archive_fuzzer "$seconds" "$seeds/archive"
+    echo "== fuzzing the BMP reader for $((seconds / 3)) s"
+    fuzz bmp_fuzzer $((seconds / 3)) "$seeds/bmp"
 }
 
 command_test() {
@@ -142,7 +151,7 @@ command_test() {
     echo "== native tests"
     ctest --preset native -j "$(nproc)"
     build fuzz
-    run_fuzzer
+    run_fuzzers
     build windows -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
     announce_wine_build
     [ "$WINE_PRESET" = windows ] || build "$WINE_PRESET" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
