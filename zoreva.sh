@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Zoreva's one entry point on a Debian 12 machine (run as root, or with sudo).
-#   ./zoreva.sh demo    install what is missing, build, pack the example and unpack it with the Windows packer
+#   ./zoreva.sh demo    install what is missing, build and pack the demo setup, walk through it, uninstall it
 #   ./zoreva.sh test    install what is missing, build both ways, run every test (native, fuzzer, Wine)
 #   ./zoreva.sh bench   build natively and run the benchmarks
 set -euo pipefail
@@ -163,36 +163,54 @@ command_test() {
     stop_display
 }
 
-# The demo builds DemoSetup.exe from examples/demo with the setup program,
-# starts it on the private display, saves a screenshot of its Welcome page and
-# leaves it again with Cancel and Yes.
+# The demo: the example payload (examples/demo/payload) and the demo program
+# built here become build/demo/ZorevaDemoSetup.exe. On the user's display the
+# setup runs for the user; without a display examples/demo/walk.sh walks
+# through it on a private one with real input, takes a picture of every page,
+# shows what was installed where and uninstalls it again.
+demo_step() {  # what, command...
+    local what=$1; shift
+    "$@" && return
+    echo "zoreva.sh demo: FAILED: $what" >&2
+    exit 1
+}
+
+build_targets() {  # preset target...
+    local preset=$1; shift
+    echo "== building $preset: $*"
+    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$(nproc)" --target "$@"
+}
+
 command_demo() {
     install_missing
-    build native
-    build windows
+    demo_step "building the packer" build_targets native zoreva-pack
     announce_wine_build
-    [ "$WINE_PRESET" = windows ] || build "$WINE_PRESET"
-    start_display
-    ensure_wine_prefix
-    local out=$ROOT/build/demo
-    export WINEPREFIX=$WINEPREFIX_DIR
+    demo_step "building the setup, the uninstaller and the demo program ($WINE_PRESET)" \
+        build_targets "$WINE_PRESET" Zoreva Uninstall Demo link_reader
+    local out=$ROOT/build/demo bits=32
+    [ "$WINE_PRESET" = windows ] || bits=64
     rm -rf "$out" && mkdir -p "$out"
-    echo "== building DemoSetup.exe from examples/demo"
-    "$ROOT/build/native/bin/zoreva-pack" build --with-uninstaller --stub "$WINE_BIN/Zoreva.exe" \
-        --from "$ROOT/examples/demo" --out "$out/DemoSetup.exe"
-    wine "$WINE_BIN/zoreva-pack.exe" list "$(winepath -w "$out/DemoSetup.exe")"
-    echo "== running DemoSetup.exe: $out/screenshot.png"
-    wine "$out/DemoSetup.exe" &
-    local setup=$!
-    timeout 30 xdotool search --sync --onlyvisible --name '^Zoreva Demo$' >/dev/null || true
-    sleep 1
-    import -window root "$out/screenshot.png"
-    # The 400 x 300 skin is centred on the 1024 x 768 display; Cancel is at (300, 252), 90 x 36.
-    xdotool mousemove $(((1024 - 400) / 2 + 345)) $(((768 - 300) / 2 + 270)) click 1
-    timeout 10 xdotool search --sync --onlyvisible --name '^Confirmation!$' >/dev/null && xdotool key space
-    wait "$setup" || true
-    wineserver -k 2>/dev/null || true
-    echo "== done"
+    echo "== the payload: examples/demo/payload and Demo.exe in $out/payload"
+    cp -r "$ROOT/examples/demo/payload" "$out/payload"
+    cp "$WINE_BIN/Demo.exe" "$out/payload/"
+    demo_step "packing the setup" "$ROOT/build/native/bin/zoreva-pack" build --with-uninstaller \
+        --stub "$WINE_BIN/Zoreva.exe" --from "$out/payload" --out "$out/ZorevaDemoSetup.exe"
+    echo "== $out/ZorevaDemoSetup.exe: $(stat -c %s "$out/ZorevaDemoSetup.exe") bytes"
+    if [ -n "${DISPLAY:-}" ]; then
+        demo_step "preparing the Wine prefix $WINEPREFIX_DIR" ensure_wine_prefix
+        echo "== running the setup on the display $DISPLAY; the demo ends when the setup does"
+        local code=0
+        WINEPREFIX=$WINEPREFIX_DIR wine "$out/ZorevaDemoSetup.exe" || code=$?
+        echo "== the setup ended with exit code $code (Wine prefix $WINEPREFIX_DIR)"
+        return
+    fi
+    start_display
+    demo_step "preparing the Wine prefix $WINEPREFIX_DIR" ensure_wine_prefix
+    demo_step "walking through the setup (the lines above say which step)" env WINEPREFIX="$WINEPREFIX_DIR" \
+        bash "$ROOT/examples/demo/walk.sh" "$out/ZorevaDemoSetup.exe" "$out/payload" "$out/screens" \
+        "$WINE_BIN/link_reader.exe" $bits
+    WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
+    echo "== done: the pages are in $out/screens"
 }
 
 command_bench() {
