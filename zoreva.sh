@@ -137,7 +137,7 @@ run_fuzzers() {
     head -c 3000 "$ROOT/README.md" > "$seeds/b.txt"
     "$pack" archive "$seeds/archive/zlib.x" "$seeds/a.ini" "$seeds/b.txt"
     "$pack" archive --plain-list --store "$seeds/archive/stored.x" "$seeds/b.txt"
-    "$pack" archive --level fastest "$seeds/archive/paths.x" "$ROOT/examples"
+    "$pack" archive --level fastest "$seeds/archive/paths.x" "$ROOT/examples/demo/payload/Additional"
     find "$ROOT/examples" -iname '*.bmp' -size -16k -exec cp -t "$seeds/bmp" {} +
     echo "== fuzzing the archive reader for ${seconds} s"
     fuzz archive_fuzzer "$seconds" "$seeds/archive"
