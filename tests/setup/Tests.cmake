@@ -23,10 +23,12 @@ if(WIN32)
     # input under Xvfb. The 64-bit build installs into the 64-bit views.
     math(EXPR zoreva_bits "${CMAKE_SIZEOF_VOID_P} * 8")
     add_executable(launch_probe setup/LaunchProbe.cpp)
+    add_executable(payload_embedder setup/PayloadEmbedder.cpp)
+    target_link_libraries(payload_embedder PRIVATE zoreva_pack_core)
     add_test(NAME setup_wizard
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/setup/wizard.sh $<TARGET_FILE:Zoreva>
                      ${CMAKE_BINARY_DIR}/host-pack/bin/zoreva-pack $<TARGET_FILE:link_reader> ${zoreva_bits}
-                     $<TARGET_FILE:launch_probe>)
+                     $<TARGET_FILE:launch_probe> $<TARGET_FILE:payload_embedder>)
     set_tests_properties(setup_wizard PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 480 ENVIRONMENT "${ZOREVA_WINE_ENV}")
 endif()
 

@@ -6,9 +6,9 @@
 # by the button pictures' colours in screenshots, and the outcome by the files
 # installed (bytes), setup.log (bytes), the registry, the shortcuts read back,
 # the exit code and the workspace left behind.
-# Usage: wizard.sh ZOREVA_EXE PACKER LINK_READER_EXE BITS LAUNCH_PROBE_EXE   (BITS: 32 or 64)
+# Usage: wizard.sh ZOREVA_EXE PACKER LINK_READER_EXE BITS LAUNCH_PROBE_EXE PAYLOAD_EMBEDDER_EXE   (BITS: 32 or 64)
 set -uo pipefail
-stub=$1 packer=$2 link_reader=$3 bits=$4 launch_probe=$5
+stub=$1 packer=$2 link_reader=$3 bits=$4 launch_probe=$5 embedder=${6:-}
 [ -n "${DISPLAY:-}" ] || { echo "SKIPPED: no DISPLAY for the Wine windows"; exit 77; }
 [ -d "${WINEPREFIX:-}/drive_c" ] || { echo "SKIPPED: no Wine prefix at '${WINEPREFIX:-}'"; exit 77; }
 for tool in xdotool convert import; do
@@ -468,6 +468,126 @@ scenario_existing_folder() {
     rm -rf "$f"
 }
 
+# The first pixel row inside the Folder page's list box, whose white reaches up
+# from the middle of the text area to there; its entries are 13 pixels high.
+folder_list_top() {
+    import -window root "$work/screen.png"
+    local above
+    above=$(convert "$work/screen.png" -crop 1x200+$((left + 250))+$top +repage txt:- |
+        awk -F'[,:]' '!/^#/ && !/#FFFFFF/ { last = $2 } END { print last }')
+    echo $((top + above + 1))
+}
+
+# The label of the chooser tree's selected node (drawn on light grey while the
+# tree has no focus), as "left top right bottom" on the screen.
+selected_tree_node() {  # chooser window
+    local X Y WINDOW WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    # The tree at (13, 86) in the chooser, 281 x 191, less its scroll bar.
+    local tree_x=$((X + 13)) tree_y=$((Y + 86))
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop 250x191+$tree_x+$tree_y +repage txt:- |
+        awk -F'[,:]' -v x0=$tree_x -v y0=$tree_y '/#F5F5F5/ {
+            if (n++ == 0) { l = r = $1; t = b = $2 }
+            if ($1 < l) l = $1; if ($1 > r) r = $1; if ($2 < t) t = $2; if ($2 > b) b = $2 }
+            END { if (n) print x0 + l, y0 + t, x0 + r, y0 + b }'
+}
+
+# ---- d: chosen with the mouse: the destination in the chooser's tree (it
+# comes back with a backslash, doubled in every path joined to it) and the
+# program folder in the list; the payload, made by hand, holds archives below
+# Additional that the packer would refuse: one named with an upper-case .X,
+# holding another archive. Their files are unpacked and installed.
+scenario_mouse_picks() {
+    echo "== destination and program folder picked with the mouse, nested archives"
+    local payload=$work/picks parts=$work/picks-parts picked="$program_files\\ZorevaPicked\\Chosen\\"
+    local folder="$common_programs\\AAB Zoreva Picked" other="$common_programs\\AAA Zoreva Other" d f ws
+    d=$(unix_path "$program_files\\ZorevaPicked")
+    f=$(unix_path "$folder")
+    forget_install ZorevaPicked 'Zoreva Picked' "$f" "$(unix_path "$other")"
+    mkdir -p "$d/Chosen" "$f" "$(unix_path "$other")"
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'Addfile=Additional\Note.txt' 'Addfile=Additional\Extra\Upper.txt' \
+        'Addfile=Additional\Extra\Inner\Deep.txt' 'VistraneTitle=Zoreva Picked' 'Language=English' \
+        'Destination=ZorevaPicked' 'Folder=Typed Over' 'PerMachine=1' >"$payload/Setup.ini"
+    mkdir -p "$parts"
+    printf 'Note.\r\n' >"$parts/Note.txt"
+    printf 'Upper.\r\n' >"$parts/Upper.txt"
+    printf 'Deep.\r\n' >"$parts/Deep.txt"
+    if ! { "$packer" archive "$parts/Inner.x" "$parts/Deep.txt" &&
+           "$packer" archive "$parts/Extra.X" "$parts/Upper.txt" "$parts/Inner.x" &&
+           "$packer" archive "$parts/Additional.x" "$parts/Note.txt" "$parts/Extra.X" &&
+           "$packer" archive "$parts/gfx.x" "$payload/Graphics" &&
+           "$packer" archive "$parts/Data.Zup" "$payload/Setup.ini" "$payload/App.exe" "$parts/gfx.x" "$parts/Additional.x" &&
+           wine "$embedder" "$(winepath -w "$stub")" "$(winepath -w "$parts/Data.Zup")" \
+               "$(winepath -w "$work/PicksSetup.exe")" >/dev/null 2>&1; }; then
+        echo "FAILED: packing by hand"; failed=1; return
+    fi
+    start_setup "$work/PicksSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    ws=$(workspaces)
+    check "Extra.X and the archive in it are unpacked below Additional" \
+        [ -f "$ws/Additional/Extra/Upper.txt" -a -f "$ws/Additional/Extra/Inner/Deep.txt" ]
+    check "the unpacked archives are gone" [ ! -e "$ws/Additional.x" -a ! -e "$ws/Additional/Extra.X" -a \
+        ! -e "$ws/Additional/Extra/Inner.x" ]
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    xdotool mousemove $browse_x $browse_y click 1
+    check "Browse opens the folder chooser" await_window 'Choose Folder' || return
+    sleep 0.5
+    local chooser node
+    chooser=$(xdotool search --onlyvisible --name 'Choose Folder' | head -1)
+    node=($(selected_tree_node "$chooser"))
+    check "the chooser selects the destination in its tree" [ ${#node[@]} = 4 ] || return
+    # A double click opens the node; its one subfolder shows in the row below.
+    local x=$(((node[0] + node[2]) / 2)) y=$(((node[1] + node[3]) / 2))
+    xdotool mousemove $x $y
+    sleep 0.3
+    xdotool click --repeat 2 --delay 80 1
+    sleep 0.5
+    xdotool mousemove $x $((y + node[3] - node[1] + 1))
+    sleep 0.3
+    xdotool click 1
+    sleep 0.3
+    local X Y WINDOW WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$chooser")"
+    # OK: 75 x 24 at (140, 288) in the chooser.
+    xdotool mousemove $((X + 177)) $((Y + 300))
+    sleep 0.3
+    xdotool click 1
+    check "OK closes the chooser" await_window_gone 'Choose Folder'
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    # The second entry: the first is the other folder made for this test.
+    xdotool mousemove $((left + 250)) $(($(folder_list_top) + 13 + 6))
+    sleep 0.3
+    xdotool click 1
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    await_exit || return
+    check "exit code 0" [ "$exit_code" = 0 ]
+    check "App.exe installed in the picked folder" cmp -s "$payload/App.exe" "$d/Chosen/App.exe"
+    local file
+    for file in Note.txt Extra/Upper.txt Extra/Inner/Deep.txt; do
+        check "Additional/$file installed" cmp -s "$parts/${file##*/}" "$d/Chosen/Additional/$file"
+    done
+    check "nothing installed beside the picked folder" [ "$(ls "$d")" = Chosen ]
+    printf '%s\r\n' SetupLOG 'NAME=Zoreva Picked' 'KEY=Zoreva Picked' "LINK=$folder\\Uninstall.lnk" \
+        "LINK=$folder\\Zoreva Picked.lnk" "COPYFILE=$picked\\Additional\\Extra\\Inner\\Deep.txt" \
+        "COPYFILE=$picked\\Additional\\Extra\\Upper.txt" "COPYFILE=$picked\\Additional\\Note.txt" \
+        "COPYFILE=$picked\\App.exe" "DIRECTORY=$picked\\Additional" "DIRECTORY=$picked\\Sounds" \
+        "DIRECTORY=$picked\\Graphics" "DIRECTORY=$picked" >"$work/expected.log"
+    check "setup.log byte for byte, with the doubled backslashes" cmp "$work/expected.log" "$d/Chosen/setup.log"
+    check "UninstallString beside the log" \
+        [ "$(registry_value 'Zoreva Picked' UninstallString)" = "\"$picked\\Uninstall.exe\"" ]
+    check "the shortcuts in the folder clicked in the list" \
+        [ -f "$f/Zoreva Picked.lnk" -a -f "$f/Uninstall.lnk" -a -z "$(ls "$(unix_path "$other")")" ]
+    check "no folder of the configured name" [ ! -e "$(unix_path "$common_programs\\Typed Over")" ]
+    check "no workspace left" no_workspace
+    rm -rf "$d" "$f" "$(unix_path "$other")"
+}
+
 # ---- d: the program launched at the end, from its folder, after the ReadMe viewer
 scenario_launch() {
     echo "== launch"
@@ -539,5 +659,5 @@ run() {
 # The uninstaller's script sources this one for its helpers and runs its own scenarios.
 [ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files existing_folder launch}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german start_failures copy_retry copy_cancel run_error many_files existing_folder mouse_picks launch}; do run scenario_$scenario; done
 exit $failed
