@@ -33,3 +33,13 @@ else()
     target_compile_definitions(zoreva_pack_tests PRIVATE ZOREVA_PACK="$<TARGET_FILE:zoreva-pack>")
     add_dependencies(zoreva_pack_tests zoreva-pack)
 endif()
+
+if(WIN32)
+    # A setup signed after packing: verified by osslsigncode, read by the
+    # packer and installed under Wine with real input.
+    add_test(NAME setup_signing
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tools/signing.sh $<TARGET_FILE:Zoreva>
+                     ${CMAKE_BINARY_DIR}/host-pack/bin/zoreva-pack $<TARGET_FILE:link_reader> ${zoreva_bits}
+                     $<TARGET_FILE:launch_probe>)
+    set_tests_properties(setup_signing PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240 ENVIRONMENT "${ZOREVA_WINE_ENV}")
+endif()
