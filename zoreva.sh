@@ -9,7 +9,7 @@ ROOT=$PWD
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgif-dev googletest libgtest-dev libbenchmark-dev
           mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-          wine wine32:i386 wine64 xvfb xdotool imagemagick)
+          wine wine32:i386 wine64 xvfb xdotool imagemagick osslsigncode openssl)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
