@@ -478,16 +478,17 @@ folder_list_top() {
     echo $((top + above + 1))
 }
 
-# The label of the chooser tree's selected node (drawn on light grey while the
-# tree has no focus), as "left top right bottom" on the screen.
-selected_tree_node() {  # chooser window
+# The label of the chooser tree's selected node, as "left top right bottom" on
+# the screen; Wine draws it on light grey while the tree has no focus, on blue
+# once it has.
+selected_tree_node() {  # chooser window, colour (#F5F5F5 or #3096FA)
     local X Y WINDOW WIDTH HEIGHT SCREEN
     eval "$(xdotool getwindowgeometry --shell "$1")"
     # The tree at (13, 86) in the chooser, 281 x 191, less its scroll bar.
     local tree_x=$((X + 13)) tree_y=$((Y + 86))
     import -window root "$work/screen.png"
     convert "$work/screen.png" -crop 250x191+$tree_x+$tree_y +repage txt:- |
-        awk -F'[,:]' -v x0=$tree_x -v y0=$tree_y '/#F5F5F5/ {
+        awk -F'[,:]' -v x0=$tree_x -v y0=$tree_y -v colour="$2" 'index($0, colour) {
             if (n++ == 0) { l = r = $1; t = b = $2 }
             if ($1 < l) l = $1; if ($1 > r) r = $1; if ($2 < t) t = $2; if ($2 > b) b = $2 }
             END { if (n) print x0 + l, y0 + t, x0 + r, y0 + b }'
@@ -537,15 +538,16 @@ scenario_mouse_picks() {
     sleep 0.5
     local chooser node
     chooser=$(xdotool search --onlyvisible --name 'Choose Folder' | head -1)
-    node=($(selected_tree_node "$chooser"))
+    node=($(selected_tree_node "$chooser" '#F5F5F5'))
     check "the chooser selects the destination in its tree" [ ${#node[@]} = 4 ] || return
     # A double click opens the node; its one subfolder shows in the row below.
-    local x=$(((node[0] + node[2]) / 2)) y=$(((node[1] + node[3]) / 2))
-    xdotool mousemove $x $y
+    xdotool mousemove $(((node[0] + node[2]) / 2)) $(((node[1] + node[3]) / 2))
     sleep 0.3
     xdotool click --repeat 2 --delay 80 1
     sleep 0.5
-    xdotool mousemove $x $((y + node[3] - node[1] + 1))
+    node=($(selected_tree_node "$chooser" '#3096FA'))
+    check "the double click keeps it selected" [ ${#node[@]} = 4 ] || return
+    xdotool mousemove $(((node[0] + node[2]) / 2)) $((node[3] + (node[3] - node[1]) / 2 + 1))
     sleep 0.3
     xdotool click 1
     sleep 0.3
