@@ -575,6 +575,7 @@ scenario_mouse_picks() {
         check "Additional/$file installed" cmp -s "$parts/${file##*/}" "$d/Chosen/Additional/$file"
     done
     check "nothing installed beside the picked folder" [ "$(ls "$d")" = Chosen ]
+    # $picked ends in a backslash: every path joined to it holds two.
     printf '%s\r\n' SetupLOG 'NAME=Zoreva Picked' 'KEY=Zoreva Picked' "LINK=$folder\\Uninstall.lnk" \
         "LINK=$folder\\Zoreva Picked.lnk" "COPYFILE=$picked\\Additional\\Extra\\Inner\\Deep.txt" \
         "COPYFILE=$picked\\Additional\\Extra\\Upper.txt" "COPYFILE=$picked\\Additional\\Note.txt" \
