@@ -69,7 +69,7 @@ void CopyRaster(TBitmap32& bitmap, Gdiplus::Bitmap& picture, const std::string& 
 
 void LoadRasterFile(TBitmap32& bitmap, const std::string& path)
 {
-    Gdiplus::Bitmap picture(files::WideFromAnsi(path).c_str());
+    Gdiplus::Bitmap picture(files::WideFromAnsi(path).data());
     CopyRaster(bitmap, picture, path);
 }
 
@@ -80,7 +80,7 @@ struct TStreamRelease {
 
 void LoadMetafile(TBitmap32& bitmap, const std::string& path)
 {
-    Gdiplus::Metafile picture(files::WideFromAnsi(path).c_str());
+    Gdiplus::Metafile picture(files::WideFromAnsi(path).data());
     FailUnlessOk(picture.GetLastStatus(), path);
     const int width = static_cast<int>(picture.GetWidth()), height = static_cast<int>(picture.GetHeight());
     bitmap.SetDimensions(width, height);

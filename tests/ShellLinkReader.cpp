@@ -38,7 +38,7 @@ TLinkContents ReadLink(const std::string& linkFile)
             "No shell link object");
     TComPtr<IPersistFile> file;
     Require(link->QueryInterface(IID_IPersistFile, file.Receive()), "No IPersistFile");
-    Require(file->Load(files::WideFromAnsi(linkFile).c_str(), STGM_READ), "Cannot load " + linkFile);
+    Require(file->Load(files::WideFromAnsi(linkFile).data(), STGM_READ), "Cannot load " + linkFile);
 
     TLinkContents contents;
     char text[INFOTIPSIZE] = {};

@@ -48,8 +48,9 @@ std::string LastSystemError();
 // The system's text for an error code (GetLastError, HRESULT); empty when the
 // system has none.
 std::string SystemErrorText(unsigned long code);
-// ANSI text as UTF-16, for the interfaces that take only wide names.
-std::wstring WideFromAnsi(const std::string& text);
+// ANSI text as UTF-16 with its terminating NUL, for the interfaces that take
+// only wide names (a vector: std::wstring would add 35 KiB to each program).
+std::vector<wchar_t> WideFromAnsi(const std::string& text);
 #endif
 
 // An open file; closed by its destructor.

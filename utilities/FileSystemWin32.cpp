@@ -27,13 +27,12 @@ std::string LastSystemError()
     return message.empty() ? "System error " + std::to_string(code) : message;
 }
 
-std::wstring WideFromAnsi(const std::string& text)
+std::vector<wchar_t> WideFromAnsi(const std::string& text)
 {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
+    if (length <= 0) return std::vector<wchar_t>(1, L'\0');
+    std::vector<wchar_t> wide(static_cast<size_t>(length));
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.pop_back();
     return wide;
 }
 

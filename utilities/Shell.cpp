@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "utilities/FileSystem.h"
@@ -56,13 +55,21 @@ DWORD PlatformFamily()
     return GetVersionExA(&version) ? version.dwPlatformId : VER_PLATFORM_WIN32s;
 }
 
+// Eight upper-case hex digits, as Windows writes an HRESULT; done by hand
+// because printf's formatter alone adds 20 KiB to the setup program.
+std::string HexCode(uint32_t value)
+{
+    std::string digits(8, '0');
+    for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit, value >>= 4)
+        *digit = "0123456789ABCDEF"[value & 0xF];
+    return digits;
+}
+
 std::string ComErrorText(HRESULT result)
 {
     std::string message = files::SystemErrorText(static_cast<DWORD>(result));
     if (!message.empty()) return message;
-    char code[32];
-    std::snprintf(code, sizeof code, "OLE error %08lX", static_cast<unsigned long>(result));
-    return code;
+    return "OLE error " + HexCode(static_cast<uint32_t>(result));
 }
 
 void RequireCom(HRESULT result)
@@ -118,7 +125,7 @@ void CreateShellLink(const std::string& linkFile, const std::string& target, con
     if (useHotkey) link->SetHotkey(hotkey);
     link->SetShowCmd(showCommand);
     // IPersistFile takes only UTF-16 names; the setup program's paths are ANSI.
-    file->Save(files::WideFromAnsi(linkFile).c_str(), FALSE);
+    file->Save(files::WideFromAnsi(linkFile).data(), FALSE);
 }
 
 std::string GetSpecialFolder(HWND owner, int folderId)
