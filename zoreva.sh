@@ -9,7 +9,7 @@ ROOT=$PWD
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgif-dev googletest libgtest-dev libbenchmark-dev
           mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-          wine wine32:i386 wine64 xvfb xdotool imagemagick osslsigncode openssl)
+          wine wine32:i386 wine64 xvfb xdotool imagemagick osslsigncode openssl python3)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -226,8 +226,9 @@ command_bench() {
     WINEPREFIX=$WINEPREFIX_DIR wine "$WINE_BIN/render_benchmark.exe"
     local bits=32
     [ "$WINE_PRESET" = windows ] || bits=64
-    WINEPREFIX=$WINEPREFIX_DIR bash "$ROOT/tests/benchmarks/startup.sh" "$WINE_BIN/Zoreva.exe" \
-        "$ROOT/build/native/bin/zoreva-pack" "$WINE_BIN/link_reader.exe" $bits "$WINE_BIN/launch_probe.exe"
+    WINEPREFIX=$WINEPREFIX_DIR bash "$ROOT/tests/benchmarks/setup_figures.sh" "$WINE_BIN/Zoreva.exe" \
+        "$ROOT/build/native/bin/zoreva-pack" "$WINE_BIN/link_reader.exe" $bits "$WINE_BIN/launch_probe.exe" \
+        "$ROOT/build/windows/bin"
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
 }
 

@@ -20,3 +20,8 @@ if(WIN32)
     add_executable(render_benchmark benchmarks/RenderBenchmark.cpp)
     target_link_libraries(render_benchmark PRIVATE zoreva_skinned)
 endif()
+
+if(WIN32)
+    add_executable(copy_reference benchmarks/CopyReference.cpp)
+    target_link_libraries(copy_reference PRIVATE zoreva_files)
+endif()
