@@ -101,21 +101,22 @@ extract=$(median "${extract_ms[@]}") startup=$(median "${startup_ms[@]}")
 dest_windows="$program_files\\$destination"
 forget_install "$destination" "$title"
 timed_start
-check "Welcome" await_buttons $disabled $normal >/dev/null || exit 1
+give_up() { echo "setup_figures: $1"; end_setup; exit 1; }
+await_buttons $disabled $normal || give_up "no Welcome page"
 click_button $forward_x
-check "Destination" await_buttons $normal $normal >/dev/null || exit 1
+await_buttons $normal $normal || give_up "no Destination page"
 click_button $forward_x
-check "the Folder page" await_folder_page >/dev/null || exit 1
+await_folder_page || give_up "no Program folder page"
 xdotool mousemove $((left + forward_x + 35)) $((top + button_y + 15))
 sleep 0.3
-out=$(python3 "$timer" --timeout 120 "${finish[@]}" -- xdotool click 1) || { echo "no Finish page"; exit 1; }
+out=$(python3 "$timer" --timeout 120 "${finish[@]}" -- xdotool click 1) || give_up "no Finish page"
 copy_ms=${out% *}
 peak_kib=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$setup_pid/status")
 click_button $forward_x
 for _ in $(seq 300); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.1; done
 setup_pid=
 dest=$(unix_path "$dest_windows")
-check "installed" cmp -s "$payload/data25.bin" "$dest/data25.bin" >/dev/null || exit 1
+cmp -s "$payload/data25.bin" "$dest/data25.bin" || { echo "setup_figures: the files were not installed"; exit 1; }
 copy_files=${#addfiles[@]}
 copy_bytes=0
 for entry in "${addfiles[@]}"; do copy_bytes=$((copy_bytes + $(stat -c %s "$dest/${entry#Addfile=}"))); done
