@@ -5,7 +5,7 @@
 # Usage: packer_parity.sh NATIVE_PACK WINDOWS_PACK_EXE STUB_EXE
 set -uo pipefail
 native=$1 windows=$2 stub=$3
-demo=$(cd "$(dirname "$0")/../../examples/demo" && pwd)
+demo=$(cd "$(dirname "$0")/../../examples/demo/payload" && pwd)
 for program in "$native" "$windows" "$stub"; do
     [ -f "$program" ] || { echo "FAILED: $program does not exist; build the Windows preset in full first"; exit 1; }
 done
@@ -110,6 +110,8 @@ check "check of a faulty folder: errors exit 1" grep -qx 1 rc.n
 check "build of a faulty folder: same refusal" same_run build --stub stub.exe --from bad --out bad.exe
 check "build of a faulty folder: nothing written" test ! -e bad.exe
 cp -r "$demo" demo
+# The demo program is built, not kept with the payload; any file stands in for it.
+cp stub.exe demo/Demo.exe
 check "check of the demo: same silence and code" same_run check --with-uninstaller demo
 check "check of the demo: no diagnostics" test ! -s err.n
 
