@@ -77,7 +77,7 @@ WINEPREFIX_DIR=$ROOT/build/$WINE_PRESET/wineprefix
 
 announce_wine_build() {
     [ "$WINE_PRESET" = windows ] && return
-    echo "== this host runs no 32-bit programs: the Windows tests run on the 64-bit build of the same sources"
+    echo "== this host runs no 32-bit programs: under Wine the 64-bit build of the same sources runs instead"
 }
 
 fresh_wine_prefix() {
