@@ -77,7 +77,7 @@ end_setup() {
     workspaces | xargs -r rm -rf
 }
 # Wine's server stays up for the whole run: no program pays for its start.
-wineserver -p
+wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit >/dev/null 2>&1
 
 # ---- start-up

@@ -57,11 +57,7 @@ scenario_signed_setup() {
 
     start_setup "$work/Signed.exe"
     walk_to_folder_page || return
-    click_button $forward_x
-    check "Finish" await_buttons $disabled $normal || return
-    click_button $forward_x
-    await_exit || return
-    check "exit code 0" [ "$exit_code" = 0 ]
+    finish_from_folder_page || return
     check "App.exe installed byte for byte" cmp -s "$payload/App.exe" "$d/App.exe"
     check "ReadMe.txt installed byte for byte" cmp -s "$payload/ReadMe.txt" "$d/ReadMe.txt"
     printf '%s\r\n' SetupLOG 'NAME=Zoreva Signed' 'KEY=Zoreva Signed' "COPYFILE=$dest\\ReadMe.txt" \
