@@ -1,11 +1,17 @@
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 // The one error type of the system. It carries the message text that the
 // user finally sees; every layer raises it and exactly one place shows it.
-class ESetupError : public std::runtime_error {
+// It derives from std::exception itself: std::runtime_error would bring the
+// runtime's second, copy-on-write string implementation into every program.
+class ESetupError : public std::exception {
 public:
-    explicit ESetupError(const std::string& message) : std::runtime_error(message) {}
+    explicit ESetupError(std::string message) : Message(std::move(message)) {}
+    const char* what() const noexcept override { return Message.c_str(); }
+
+private:
+    std::string Message;
 };

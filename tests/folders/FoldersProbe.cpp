@@ -17,17 +17,16 @@
 
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
 #include "tests/folders/TestHost.h"
+#include "utilities/Handles.h"
 
 namespace {
 
@@ -134,45 +133,44 @@ void SayVolumes()
 }
 
 // Lines of stdin, read on a thread of their own and handed to the window's
-// thread one message at a time, so that the tree keeps taking real input.
+// thread one message at a time, each line travelling in its message, so that
+// the tree keeps taking real input. A Win32 thread: the programs are built
+// with the runtime's Win32 thread model, which has no std::thread.
 class TCommandQueue {
 public:
-    explicit TCommandQueue(HWND target) : Target(target), Reader([this] { Read(); }) {}
-    ~TCommandQueue() { Reader.join(); }
+    explicit TCommandQueue(HWND target)
+        : Target(target), Reader(CreateThread(nullptr, 0, &TCommandQueue::Read, this, 0, nullptr))
+    {
+    }
+    ~TCommandQueue() { WaitForSingleObject(Reader.Get(), INFINITE); }
     TCommandQueue(const TCommandQueue&) = delete;
     TCommandQueue& operator=(const TCommandQueue&) = delete;
 
     static constexpr UINT kCommand = WM_APP + 1;
     static constexpr UINT kEnd = WM_APP + 2;
 
-    std::string Next()
+    // The line a kCommand message carries.
+    static std::string Line(LPARAM message)
     {
-        std::lock_guard<std::mutex> hold(Lock);
-        std::string command = Lines.front();
-        Lines.pop_front();
-        return command;
+        return *std::unique_ptr<std::string>(reinterpret_cast<std::string*>(message));
     }
 
 private:
-    void Read()
+    static DWORD WINAPI Read(void* self)
     {
+        const HWND target = static_cast<TCommandQueue*>(self)->Target;
         char line[MAX_PATH + 16];
         while (std::fgets(line, sizeof line, stdin)) {
-            std::string command(line);
-            while (!command.empty() && (command.back() == '\n' || command.back() == '\r')) command.pop_back();
-            {
-                std::lock_guard<std::mutex> hold(Lock);
-                Lines.push_back(command);
-            }
-            PostMessageA(Target, kCommand, 0, 0);
+            auto command = std::make_unique<std::string>(line);
+            while (!command->empty() && (command->back() == '\n' || command->back() == '\r')) command->pop_back();
+            PostMessageA(target, kCommand, 0, reinterpret_cast<LPARAM>(command.release()));
         }
-        PostMessageA(Target, kEnd, 0, 0);
+        PostMessageA(target, kEnd, 0, 0);
+        return 0;
     }
 
     HWND Target;
-    std::mutex Lock;
-    std::deque<std::string> Lines;
-    std::thread Reader;
+    TKernelHandle Reader;
 };
 
 class TDriveWatch {
@@ -186,9 +184,9 @@ public:
         Tree.OnClick = [this] { Say("clicked " + Tree.GetDirectory()); };
         Tree.CreateHandle(Host, RECT{0, 0, 280, 380});
         ShowWindow(Host.Handle(), SW_SHOW);
-        Hook.Install(Host.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT& result) {
+        Hook.Install(Host.Handle(), [this](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
             if (message == TCommandQueue::kEnd) PostQuitMessage(0);
-            else if (message == TCommandQueue::kCommand) Run(Commands.Next());
+            else if (message == TCommandQueue::kCommand) Run(TCommandQueue::Line(lParam));
             else return false;
             result = 0;
             return true;
