@@ -17,6 +17,7 @@ namespace {
 
 constexpr uint32_t kFileAlignment = 0x200;
 constexpr uint32_t kSectionAlignment = 0x1000;
+constexpr uint32_t kPageSize = 0x1000;
 constexpr size_t kSizeOfInitializedData = 8;
 constexpr size_t kSizeOfImage = 56;
 
@@ -93,6 +94,7 @@ void ExpectConsistentImage(const TProgramView& view)
     const TProgramSection last = view.Sections().back();
     EXPECT_EQ(last.VirtualAddress % kSectionAlignment, 0u);
     EXPECT_EQ(last.RawOffset % kFileAlignment, 0u);
+    EXPECT_EQ(last.RawOffset % kPageSize, 0u) << "Wine maps the section instead of reading it at start-up";
     EXPECT_EQ(last.RawSize % kFileAlignment, 0u);
     EXPECT_GE(last.RawSize, last.VirtualSize);
     const size_t sectionsEnd = last.RawOffset + last.RawSize;
@@ -124,7 +126,7 @@ TEST_P(PeResourcesTest, AddsAResourceSectionAfterTheLastSection)
     const TProgramSection added = output.Sections().back();
     EXPECT_EQ(added.Name, ".rsrc");
     EXPECT_EQ(added.VirtualAddress, input.Optional32(kSizeOfImage));
-    EXPECT_EQ(added.RawOffset, original.size());
+    EXPECT_EQ(added.RawOffset, AlignUp(static_cast<uint32_t>(original.size()), kPageSize));
     EXPECT_EQ(output.Optional32(kSizeOfInitializedData), input.Optional32(kSizeOfInitializedData) + added.RawSize);
     EXPECT_EQ(output.HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
     EXPECT_TRUE(std::equal(original.begin() + 0x400, original.end(), output.File().begin() + 0x400))
@@ -162,7 +164,7 @@ TEST_P(PeResourcesTest, RebuildsAResourceSectionThatEndsTheProgramInPlace)
     ExpectConsistentImage(grown);
     ASSERT_EQ(grown.Sections().size(), input.Sections().size());
     EXPECT_EQ(grown.Sections().back().VirtualAddress, old.VirtualAddress);
-    EXPECT_EQ(grown.Sections().back().RawOffset, old.RawOffset);
+    EXPECT_EQ(grown.Sections().back().RawOffset, AlignUp(old.RawOffset, kPageSize));
     EXPECT_EQ(grown.Optional32(kSizeOfInitializedData),
               input.Optional32(kSizeOfInitializedData) - old.RawSize + grown.Sections().back().RawSize);
     EXPECT_EQ(grown.HeadersBesideResourceBookkeeping(), input.HeadersBesideResourceBookkeeping());
