@@ -337,7 +337,7 @@ void TDirTree::LoadChildren(HTREEITEM node)
     });
     SortByName(found, lstrcmpiA);
     const std::string nodePath = entry->Path;
-    for (const TFoundFolder& folder : found) AddFolderNode(node, nodePath + folder.Name, folder.Data);
+    for (const TFoundFolder& folder : found) AddFolderNode(node, nodePath + folder.Name, folder.Name, folder.Data);
 }
 
 void TDirTree::CheckSubfolders(HTREEITEM node)
@@ -401,17 +401,21 @@ HTREEITEM TDirTree::AddDriveNode(const std::string& root, void* data, bool inLet
 
 HTREEITEM TDirTree::AddFolderNode(HTREEITEM parent, const std::string& path, void* data)
 {
-    if (!parent) return nullptr;
-    const std::string folder = AddBackslash(path);
-    const TShellInfo shell = ShellInfo(folder, SHGFI_DISPLAYNAME);
     std::string truePath;
     {
         TCriticalErrorsFail quiet;
-        truePath = TruePathName(folder, StoredName);
+        truePath = TruePathName(AddBackslash(path), StoredName);
     }
-    HTREEITEM node = AddChild(parent, LastComponent(truePath));
+    return AddFolderNode(parent, path, LastComponent(truePath), data);
+}
+
+HTREEITEM TDirTree::AddFolderNode(HTREEITEM parent, const std::string& path, const std::string& name, void* data)
+{
+    if (!parent) return nullptr;
+    const std::string folder = AddBackslash(path);
+    HTREEITEM node = AddChild(parent, name);
     AttachEntry(node, folder, data);
-    SetNodeIcons(node, shell.Icon);
+    SetNodeIcons(node, ShellInfo(folder, 0).Icon);
     return node;
 }
 

@@ -136,7 +136,10 @@ private:
     void AttachEntry(HTREEITEM node, const std::string& path, void* data);
     void SetNodeIcons(HTREEITEM node, int iconIndex);
     HTREEITEM AddDriveNode(const std::string& root, void* data, bool inLetterOrder);
+    // Shows the folder under the name it is stored with on the disk.
     HTREEITEM AddFolderNode(HTREEITEM parent, const std::string& path, void* data);
+    // A name read from the parent's listing is the stored one already.
+    HTREEITEM AddFolderNode(HTREEITEM parent, const std::string& path, const std::string& name, void* data);
     std::string DriveLabel(char letter, int32_t& serial) const;
     uint32_t ValidDrives() const;
     // Walks the levels of an upper-case path; loads unscanned levels when asked.
