@@ -6,6 +6,7 @@
 
 #include "archive/PayloadLayout.h"
 #include "archive/Workspace.h"
+#include "archive/ZLIBArchive.h"
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
 #include "setup/InstallPlan.h"
@@ -130,18 +131,6 @@ TSetupForm::TSetupForm()
       Cancelbutton(Handle(), kCancelDesign)
 {
     CreateControls();
-    CreateWorkspace();
-    Workspace = WorkspaceFolder() + "\\";
-    for (const char* folder : {kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
-        files::ForceDirectories(Workspace + folder);
-    ExtractSetupPayload();
-    ReadSetupDescription();
-    CheckAdministrator();
-    ApplySettings();
-    SkinWindow();
-    TBitmap32& skin = Skin.GetBitmap();
-    SetBounds(0, 0, skin.Width(), skin.Height());
-    ShowPage(pgWelcome);
 }
 
 TSetupForm::~TSetupForm()
@@ -168,13 +157,31 @@ void TSetupForm::ShowCentred()
 
 // ---- Start-up ----
 
-void TSetupForm::ExtractSetupPayload()
+std::string TSetupForm::UnpackPayload()
 {
     // Said plainly: the loader's own words ("Resource name not found") tell a user nothing.
     if (!FindResourceA(nullptr, kPayloadResource, RT_RCDATA))
         throw ESetupError(std::string("This setup program carries nothing to install: its resource ") +
                           kPayloadResource + " is missing. Setups are made from it with \"zoreva-pack build\".");
-    ExtractPayload(Archiver, Workspace, RunningProgramFile());
+    CreateWorkspace();
+    const std::string workspace = WorkspaceFolder() + "\\";
+    for (const char* folder : {kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
+        files::ForceDirectories(workspace + folder);
+    TZLBArchive archiver;
+    ExtractPayload(archiver, workspace, RunningProgramFile());
+    return workspace;
+}
+
+void TSetupForm::Prepare(const std::string& workspace)
+{
+    Workspace = workspace;
+    ReadSetupDescription();
+    CheckAdministrator();
+    ApplySettings();
+    SkinWindow();
+    TBitmap32& skin = Skin.GetBitmap();
+    SetBounds(0, 0, skin.Width(), skin.Height());
+    ShowPage(pgWelcome);
 }
 
 void TSetupForm::ReadSetupDescription()

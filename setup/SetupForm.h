@@ -1,7 +1,8 @@
 #pragma once
 
-// TSetupForm: the skinned wizard window. Its construction prepares the
-// workspace, unpacks the payload and reads "Setup.ini"; its pages lead the
+// TSetupForm: the skinned wizard window. UnpackPayload prepares the workspace
+// and unpacks the payload, on a thread of its own while the windows are made;
+// Prepare then reads "Setup.ini" and skins the window; its pages lead the
 // user to the installation run and the finish actions; its destruction
 // removes the workspace. What happens on each page and button is decided by
 // the page flow and the install plan; the window shows and performs it.
@@ -9,7 +10,6 @@
 #include <array>
 #include <string>
 
-#include "archive/ZLIBArchive.h"
 #include "platform/ControlHost.h"
 #include "platform/Controls.h"
 #include "setup/PageFlow.h"
@@ -31,6 +31,13 @@ public:
     TSetupForm();
     ~TSetupForm() override;
 
+    // Makes the workspace and unpacks the setup program's payload into it;
+    // returns the workspace, ending in a backslash. Touches no window.
+    static std::string UnpackPayload();
+    // With the payload unpacked: reads its description, checks the user's
+    // rights, skins the window and puts up the Welcome page.
+    void Prepare(const std::string& workspace);
+
     // The dialogs the wizard opens, made after it with the wizard as their owner.
     void UseDialogs(TFolderMan& folderMan, TConfirmationForm& confirmation);
     // Shows the window in the centre of the screen.
@@ -41,7 +48,6 @@ public:
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void ExtractSetupPayload();
     void ReadSetupDescription();
     void CheckAdministrator() const;
     void CreateControls();
@@ -80,7 +86,6 @@ private:
     TSetupLogBook LogBook;
     std::string Workspace;
     TSetupSettings Settings;
-    TZLBArchive Archiver;
     // The run stopped with an error: leaving now takes back what it did.
     bool RunStopped = false;
 

@@ -8,6 +8,7 @@
 #include "platform/Window.h"
 #include "setup/SetupForm.h"
 #include "skin/Picture.h"
+#include "utilities/BackgroundTask.h"
 #include "utilities/DllSearch.h"
 #include "utilities/KMediaList.h"
 #include "utilities/SetupError.h"
@@ -19,13 +20,19 @@ constexpr int kExitFailure = 1;
 
 int RunSetup()
 {
+    std::string workspace;
+    // The payload unpacks while the windows are made; the first page needs both.
+    TBackgroundTask unpacking([&workspace] { workspace = TSetupForm::UnpackPayload(); });
     TComApartment com;
     TGdiplusSession gdiplus;
     KMediaList media(gdiplus);
     TSetupForm wizard;
+    // The dialogs exist before the user can click anything that opens them.
     TFolderMan folderMan(wizard.Handle());
     TConfirmationForm confirmation(wizard.Handle());
     wizard.UseDialogs(folderMan, confirmation);
+    unpacking.Wait();
+    wizard.Prepare(workspace);
     wizard.ShowCentred();
     return RunMessageLoop();
 }

@@ -5,6 +5,7 @@ if(WIN32)
     # The Windows services themselves, run under Wine.
     target_sources(utilities_tests PRIVATE
         utilities/AdministratorTest.cpp
+        utilities/BackgroundTaskTest.cpp
         utilities/FolderTreeTest.cpp
         utilities/ShellLinkTest.cpp
         utilities/SkinHolderTest.cpp
