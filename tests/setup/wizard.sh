@@ -489,11 +489,19 @@ selected_tree_node() {  # chooser window, colour (#F5F5F5 or #3096FA)
     # The tree at (13, 86) in the chooser, 281 x 191, less its scroll bar.
     local tree_x=$((X + 13)) tree_y=$((Y + 86))
     import -window root "$work/screen.png"
+    # The rows the highlight crosses hold many pixels of its colour; the few of
+    # that colour elsewhere (a drive's icon, the lines) do not count, nor does
+    # a horizontal scroll bar below: the topmost band of such rows is the node.
     convert "$work/screen.png" -crop 250x191+$tree_x+$tree_y +repage txt:- |
         awk -F'[,:]' -v x0=$tree_x -v y0=$tree_y -v colour="$2" 'index($0, colour) {
-            if (n++ == 0) { l = r = $1; t = b = $2 }
-            if ($1 < l) l = $1; if ($1 > r) r = $1; if ($2 < t) t = $2; if ($2 > b) b = $2 }
-            END { if (n) print x0 + l, y0 + t, x0 + r, y0 + b }'
+            count[$2]++
+            if (!($2 in left) || $1 < left[$2]) left[$2] = $1
+            if (!($2 in right) || $1 > right[$2]) right[$2] = $1 }
+            END { for (y = 0; y < 191; y++) {
+                      if (count[y] < 20) { if (n) break; continue }
+                      if (n++ == 0) { l = left[y]; r = right[y]; t = y }
+                      if (left[y] < l) l = left[y]; if (right[y] > r) r = right[y]; b = y }
+                  if (n) print x0 + l, y0 + t, x0 + r, y0 + b }'
 }
 
 # ---- d: chosen with the mouse: the destination in the chooser's tree (it
