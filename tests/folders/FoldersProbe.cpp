@@ -26,7 +26,7 @@
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
 #include "tests/folders/TestHost.h"
-#include "utilities/Handles.h"
+#include "utilities/BackgroundTask.h"
 
 namespace {
 
@@ -134,17 +134,10 @@ void SayVolumes()
 
 // Lines of stdin, read on a thread of their own and handed to the window's
 // thread one message at a time, each line travelling in its message, so that
-// the tree keeps taking real input. A Win32 thread: the programs are built
-// with the runtime's Win32 thread model, which has no std::thread.
+// the tree keeps taking real input.
 class TCommandQueue {
 public:
-    explicit TCommandQueue(HWND target)
-        : Target(target), Reader(CreateThread(nullptr, 0, &TCommandQueue::Read, this, 0, nullptr))
-    {
-    }
-    ~TCommandQueue() { WaitForSingleObject(Reader.Get(), INFINITE); }
-    TCommandQueue(const TCommandQueue&) = delete;
-    TCommandQueue& operator=(const TCommandQueue&) = delete;
+    explicit TCommandQueue(HWND target) : Reader([target] { Read(target); }) {}
 
     static constexpr UINT kCommand = WM_APP + 1;
     static constexpr UINT kEnd = WM_APP + 2;
@@ -156,9 +149,8 @@ public:
     }
 
 private:
-    static DWORD WINAPI Read(void* self)
+    static void Read(HWND target)
     {
-        const HWND target = static_cast<TCommandQueue*>(self)->Target;
         char line[MAX_PATH + 16];
         while (std::fgets(line, sizeof line, stdin)) {
             auto command = std::make_unique<std::string>(line);
@@ -166,11 +158,9 @@ private:
             PostMessageA(target, kCommand, 0, reinterpret_cast<LPARAM>(command.release()));
         }
         PostMessageA(target, kEnd, 0, 0);
-        return 0;
     }
 
-    HWND Target;
-    TKernelHandle Reader;
+    TBackgroundTask Reader;
 };
 
 class TDriveWatch {
