@@ -127,10 +127,13 @@ TConfirmationTexts ConfirmationTexts(const std::string& language)
     return {"Confirmation!", "Yes", "No"};
 }
 
+// Names the comparison finds equal ("co-op" and "coop" in the system's word
+// sort) go in byte order, so the order never depends on the listing's.
 void SortByName(std::vector<TFoundFolder>& found, const TTextCompare& compare)
 {
-    std::stable_sort(found.begin(), found.end(), [&compare](const TFoundFolder& left, const TFoundFolder& right) {
-        return compare(left.Name.c_str(), right.Name.c_str()) < 0;
+    std::sort(found.begin(), found.end(), [&compare](const TFoundFolder& left, const TFoundFolder& right) {
+        const int order = compare(left.Name.c_str(), right.Name.c_str());
+        return order != 0 ? order < 0 : left.Name < right.Name;
     });
 }
 

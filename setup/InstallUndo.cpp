@@ -71,12 +71,16 @@ std::vector<TRemoval> UnrecordedFolders(const std::vector<TRemoval>& files, cons
         return std::any_of(recorded.begin(), recorded.end(),
                            [&path](const TRemoval& folder) { return IsStrictlyBelow(path, folder.Path); });
     };
+    const auto deeper = [](const TRemoval& a, const TRemoval& b) { return a.Path.size() > b.Path.size(); };
+    // Each folder goes after those as deep as it, so equals keep the order they were found in.
     std::vector<TRemoval> found;
     for (const TRemoval& file : files)
         for (std::string folder = ParentOf(file.Path); belowRecorded(folder); folder = ParentOf(folder))
-            if (!Names(found, folder) && !Names(recorded, folder)) found.push_back({TRemovalKind::Folder, folder});
-    std::stable_sort(found.begin(), found.end(),
-                     [](const TRemoval& a, const TRemoval& b) { return a.Path.size() > b.Path.size(); });
+            if (!Names(found, folder) && !Names(recorded, folder)) {
+                TRemoval removal{TRemovalKind::Folder, folder};
+                const auto place = std::upper_bound(found.begin(), found.end(), removal, deeper);
+                found.insert(place, std::move(removal));
+            }
     return found;
 }
 

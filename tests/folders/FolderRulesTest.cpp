@@ -126,16 +126,17 @@ TEST(FolderRules, ConfirmationTextsOnlyGermanForExactlyGerman)
 
 TEST(FolderRules, ChildrenSortIgnoringCaseKeepingData)
 {
-    int a = 1, b = 2, c = 3, d = 4;
-    std::vector<TFoundFolder> found{{"gamma", &c}, {"Beta", &b}, {"delta", &d}, {"ALPHA", &a}};
+    int a = 1, b = 2, c = 3, d = 4, e = 5;
+    std::vector<TFoundFolder> found{{"gamma", &c}, {"beta", &e}, {"Beta", &b}, {"delta", &d}, {"ALPHA", &a}};
     SortByName(found, CompareIgnoringAsciiCase);
-    ASSERT_EQ(found.size(), 4u);
-    EXPECT_EQ(found[0].Name, "ALPHA");
-    EXPECT_EQ(found[1].Name, "Beta");
-    EXPECT_EQ(found[2].Name, "delta");
-    EXPECT_EQ(found[3].Name, "gamma");
-    EXPECT_EQ(found[0].Data, &a);
-    EXPECT_EQ(found[2].Data, &d);
+    // Names equal but for case go in byte order, whatever the listing's order.
+    const std::vector<std::pair<std::string, int*>> expected{
+        {"ALPHA", &a}, {"Beta", &b}, {"beta", &e}, {"delta", &d}, {"gamma", &c}};
+    ASSERT_EQ(found.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(found[i].Name, expected[i].first) << i;
+        EXPECT_EQ(found[i].Data, expected[i].second) << i;
+    }
 }
 
 }  // namespace
