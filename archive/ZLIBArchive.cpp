@@ -116,14 +116,15 @@ void TZLBArchive::ReadCompressedList(files::TFile& archive, int64_t listBytes)
     std::vector<uint8_t> list;
     TInflateReader reader(archive);
     BeginTask(TProgressMode::ReadingList, listBytes, "Extracting archive registry");
-    uint8_t chunk[kChunkSize];
     for (int64_t remaining = listBytes; remaining > 0; remaining -= kChunkSize) {
         const size_t wanted = static_cast<size_t>(std::min<int64_t>(remaining, kChunkSize));
-        const size_t got = reader.Read(chunk, wanted);
+        const size_t before = list.size();
+        list.resize(before + wanted);
+        const size_t got = reader.Read(list.data() + before, wanted);
         if (reader.Broken()) throw ESetupError("File list does not inflate");
+        list.resize(before + got);
         ProgressDone += static_cast<int64_t>(got);
         DoProgress();
-        list.insert(list.end(), chunk, chunk + got);
     }
     if (static_cast<int64_t>(list.size()) != listBytes) throw ESetupError("File list ends early");
     AppendRecords(list);

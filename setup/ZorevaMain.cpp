@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
 #include "platform/Window.h"
@@ -26,14 +28,15 @@ int RunSetup()
     TComApartment com;
     TGdiplusSession gdiplus;
     KMediaList media(gdiplus);
-    TSetupForm wizard;
+    // The forms hold their controls, 13 KiB together: too much for one frame.
+    const auto wizard = std::make_unique<TSetupForm>();
     // The dialogs exist before the user can click anything that opens them.
-    TFolderMan folderMan(wizard.Handle());
-    TConfirmationForm confirmation(wizard.Handle());
-    wizard.UseDialogs(folderMan, confirmation);
+    const auto folderMan = std::make_unique<TFolderMan>(wizard->Handle());
+    const auto confirmation = std::make_unique<TConfirmationForm>(wizard->Handle());
+    wizard->UseDialogs(*folderMan, *confirmation);
     unpacking.Wait();
-    wizard.Prepare(workspace);
-    wizard.ShowCentred();
+    wizard->Prepare(workspace);
+    wizard->ShowCentred();
     return RunMessageLoop();
 }
 
