@@ -14,6 +14,7 @@ command ends or the time runs out first.
 """
 import ctypes
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -73,6 +74,9 @@ def main(argv):
         if process.poll() not in (None, 0):
             break
         time.sleep(0.001)
+    # A program left running would paint over the next run's screen.
+    if process.poll() is None:
+        os.killpg(process.pid, signal.SIGTERM)
     print("-", process.pid)
     return 1
 
