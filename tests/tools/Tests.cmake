@@ -32,6 +32,9 @@ else()
     zoreva_add_test(zoreva_pack_tests tools/ZorevaPackTest.cpp tools/TestPrograms.cpp)
     target_compile_definitions(zoreva_pack_tests PRIVATE ZOREVA_PACK="$<TARGET_FILE:zoreva-pack>")
     add_dependencies(zoreva_pack_tests zoreva-pack)
+    # The programs both Windows builds linked, read as the loader will meet them.
+    zoreva_add_test(import_slots_tests tools/ImportSlotsTest.cpp tools/ProgramImports.cpp)
+    target_compile_definitions(import_slots_tests PRIVATE ZOREVA_BUILDS_DIR="${PROJECT_SOURCE_DIR}/build")
 endif()
 
 if(WIN32)
