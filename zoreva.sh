@@ -62,29 +62,63 @@ build() {  # preset [extra configure arguments]
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The 32-bit lane's emulator, for hosts that run no 32-bit code: qemu 10 or
+# later (tests/i386/emulated.sh says why not Debian 12's own 7.2). Where the
+# release's own qemu is older, it comes from Debian's backports, which never
+# replace a package on their own: only what is asked for with -t comes from
+# there. Without recommends, so no qemu is registered for the whole host.
+qemu_major() { /usr/bin/qemu-i386 --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p'; }
+
+install_emulator() {
+    [ "$(qemu_major)" -ge 10 ] 2>/dev/null && return
+    local backports
+    backports=$(. /etc/os-release && echo "$VERSION_CODENAME")-backports
+    if ! grep -rqs -- "$backports" /etc/apt/sources.list /etc/apt/sources.list.d; then
+        echo "== adding Debian's $backports to the package sources, for qemu 10"
+        printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+            "$backports" /usr/share/keyrings/debian-archive-keyring.gpg |
+            as_root tee /etc/apt/sources.list.d/zoreva-backports.sources >/dev/null
+    fi
+    echo "== installing qemu-user from $backports"
+    update_package_lists
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -t "$backports" \
+        qemu-user || true
+    [ "$(qemu_major)" -ge 10 ] 2>/dev/null && return
+    echo "zoreva.sh: qemu 10 or later could not be installed from $backports; this host runs no 32-bit" >&2
+    echo "  programs, and the shipped 32-bit build is tested here only through it." >&2
+    exit 1
+}
+
 # The product is 32-bit, and so is the build the Windows tests normally run.
 # Some hosts run no 32-bit code at all (their kernel refuses i386 programs, and
-# with them Wine's 32-bit loader); there the tests run on a 64-bit build of the
-# same sources under 64-bit Wine, whose loader the build puts first on PATH.
-if /usr/lib/wine/wine --version >/dev/null 2>&1 || [ ! -x /usr/lib/wine/wine64 ]; then
-    WINE_PRESET=windows
-else
-    WINE_PRESET=windows64
-    export PATH=$ROOT/build/windows64/winebin:$PATH
-fi
-WINE_BIN=$ROOT/build/$WINE_PRESET/bin
-WINEPREFIX_DIR=$ROOT/build/$WINE_PRESET/wineprefix
-
-announce_wine_build() {
-    [ "$WINE_PRESET" = windows ] && return
-    echo "== this host runs no 32-bit programs: under Wine the 64-bit build of the same sources runs instead"
+# with them Wine's 32-bit loader); there the Windows suite runs on a 64-bit
+# build of the same sources under 64-bit Wine, whose loader the build puts
+# first on PATH, and the 32-bit lane runs the shipped build emulated. Decided
+# once Wine is installed: before, no host seems to run 32-bit Wine.
+choose_wine_build() {
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        WINE_PRESET=windows
+    else
+        WINE_PRESET=windows64
+        export PATH=$ROOT/build/windows64/winebin:$PATH
+        install_emulator
+    fi
+    WINE_BIN=$ROOT/build/$WINE_PRESET/bin
+    WINEPREFIX_DIR=$ROOT/build/$WINE_PRESET/wineprefix
 }
 
 fresh_wine_prefix() {
     echo "== creating a private Wine prefix"
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX_DIR"
-    WINEPREFIX=$WINEPREFIX_DIR wineboot -i >/dev/null 2>&1
+    local log=$ROOT/build/wineboot.log
+    # The server writes the registry files when it ends.
+    if ! WINEPREFIX=$WINEPREFIX_DIR wineboot -i >"$log" 2>&1 || ! WINEPREFIX=$WINEPREFIX_DIR wineserver -w ||
+        [ ! -f "$WINEPREFIX_DIR/system.reg" ]; then
+        echo "zoreva.sh: Wine could not create the prefix $WINEPREFIX_DIR; what wineboot said:" >&2
+        tail -20 "$log" >&2
+        return 1
+    fi
     # A crashing test program ends at once instead of waiting for a click on
     # Wine's crash dialog.
     WINEPREFIX=$WINEPREFIX_DIR wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
@@ -145,29 +179,75 @@ run_fuzzers() {
     fuzz bmp_fuzzer $((seconds / 3)) "$seeds/bmp"
 }
 
+# The demo's payload (examples/demo/payload and the Demo.exe of a Windows
+# build) packed with that build's setup program into OUT/ZorevaDemoSetup.exe.
+pack_demo() {  # bin folder of a Windows build, output folder
+    local bin=$1 out=$2
+    rm -rf "$out" && mkdir -p "$out"
+    cp -r "$ROOT/examples/demo/payload" "$out/payload"
+    cp "$bin/Demo.exe" "$out/payload/"
+    "$ROOT/build/native/bin/zoreva-pack" build --with-uninstaller --stub "$bin/Zoreva.exe" \
+        --from "$out/payload" --out "$out/ZorevaDemoSetup.exe"
+}
+
+# The shipped 32-bit build where the host runs no 32-bit code: 32-bit Wine
+# through qemu-i386 in a private namespace. Each 32-bit process start takes
+# about a minute there, so the lane is a smoke walk (tests/i386/lane.sh).
+run_32bit_lane() {
+    echo "== the 32-bit lane: the build we ship (build/windows) under 32-bit Wine, emulated by qemu-i386"
+    pack_demo "$ROOT/build/windows/bin" "$ROOT/build/lane32" >/dev/null
+    "$ROOT/tests/i386/emulated.sh" env WINEPREFIX="$ROOT/build/windows/wineprefix" bash "$ROOT/tests/i386/lane.sh" \
+        "$ROOT/build/windows/bin" "$ROOT/build/windows64/bin" "$ROOT/build/native/bin/zoreva-pack" "$ROOT/build/lane32"
+}
+
 command_test() {
     install_missing
+    choose_wine_build
+    local started=$SECONDS lane
     build native -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-    echo "== native tests"
+    build windows -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    if [ "$WINE_PRESET" = windows64 ]; then
+        build windows64 -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    else
+        # The native import check reads these programs of both Windows builds.
+        echo "== building windows64: the programs whose imports are checked"
+        cmake --preset windows64 -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+        cmake --build --preset windows64 -j "$(nproc)" --target Zoreva Uninstall delay_import_probe \
+            delay_import_probe_unmended
+    fi
+    echo "== native tests (the import tables of both Windows builds among them)"
     ctest --preset native -j "$(nproc)"
     build fuzz
     run_fuzzers
-    build windows -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-    announce_wine_build
-    [ "$WINE_PRESET" = windows ] || build "$WINE_PRESET" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    echo "== building and native tests took $((SECONDS - started)) s"
     start_display
+    lane=$SECONDS
     fresh_wine_prefix
-    echo "== Windows tests under Wine (display $DISPLAY)"
+    if [ "$WINE_PRESET" = windows ]; then
+        echo "== Windows tests under Wine (display $DISPLAY): the 32-bit build (build/windows), the one we ship"
+    else
+        echo "== Windows tests under Wine (display $DISPLAY): this host runs no 32-bit programs, so the 64-bit"
+        echo "   build of the same sources (build/windows64); the 32-bit lane below runs the one we ship"
+    fi
     ctest --preset "$WINE_PRESET"
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
+    echo "== the Windows tests ($WINE_PRESET) took $((SECONDS - lane)) s"
+    if [ "$WINE_PRESET" = windows64 ]; then
+        lane=$SECONDS
+        run_32bit_lane
+        echo "== the 32-bit lane (windows, emulated) took $((SECONDS - lane)) s"
+    fi
     stop_display
+    echo "== all tests passed in $((SECONDS - started)) s"
 }
 
 # The demo: the example payload (examples/demo/payload) and the demo program
-# built here become build/demo/ZorevaDemoSetup.exe. On the user's display the
-# setup runs for the user; without a display examples/demo/walk.sh walks
-# through it on a private one with real input, takes a picture of every page,
-# shows what was installed where and uninstalls it again.
+# built here become build/demo/ZorevaDemoSetup.exe, the 32-bit setup we ship.
+# On the user's display the setup runs for the user; without a display
+# examples/demo/walk.sh walks through it on a private one with real input,
+# takes a picture of every page, shows what was installed where and
+# uninstalls it again. A host that runs no 32-bit programs walks the 64-bit
+# build of the same demo instead, packed beside it.
 demo_step() {  # what, command...
     local what=$1; shift
     "$@" && return
@@ -183,31 +263,34 @@ build_targets() {  # preset target...
 
 command_demo() {
     install_missing
+    choose_wine_build
     demo_step "building the packer" build_targets native zoreva-pack
-    announce_wine_build
-    demo_step "building the setup, the uninstaller and the demo program ($WINE_PRESET)" \
-        build_targets "$WINE_PRESET" Zoreva Uninstall Demo link_reader
-    local out=$ROOT/build/demo bits=32
-    [ "$WINE_PRESET" = windows ] || bits=64
-    rm -rf "$out" && mkdir -p "$out"
+    demo_step "building the setup, the uninstaller and the demo program (windows)" \
+        build_targets windows Zoreva Uninstall Demo link_reader
+    local out=$ROOT/build/demo walk=$ROOT/build/demo bits=32
     echo "== the payload: examples/demo/payload and Demo.exe in $out/payload"
-    cp -r "$ROOT/examples/demo/payload" "$out/payload"
-    cp "$WINE_BIN/Demo.exe" "$out/payload/"
-    demo_step "packing the setup" "$ROOT/build/native/bin/zoreva-pack" build --with-uninstaller \
-        --stub "$WINE_BIN/Zoreva.exe" --from "$out/payload" --out "$out/ZorevaDemoSetup.exe"
-    echo "== $out/ZorevaDemoSetup.exe: $(stat -c %s "$out/ZorevaDemoSetup.exe") bytes"
+    demo_step "packing the setup" pack_demo "$ROOT/build/windows/bin" "$out"
+    echo "== $out/ZorevaDemoSetup.exe, 32-bit as we ship it: $(stat -c %s "$out/ZorevaDemoSetup.exe") bytes"
+    if [ "$WINE_PRESET" = windows64 ]; then
+        demo_step "building the setup, the uninstaller and the demo program (windows64)" \
+            build_targets windows64 Zoreva Uninstall Demo link_reader
+        walk=$out/walk64 bits=64
+        demo_step "packing the 64-bit setup" pack_demo "$WINE_BIN" "$walk"
+        echo "== this host runs no 32-bit programs: the demo runs the 64-bit build of the same sources,"
+        echo "   $walk/ZorevaDemoSetup.exe; the setup to give to users is $out/ZorevaDemoSetup.exe"
+    fi
     if [ -n "${DISPLAY:-}" ]; then
         demo_step "preparing the Wine prefix $WINEPREFIX_DIR" ensure_wine_prefix
         echo "== running the setup on the display $DISPLAY; the demo ends when the setup does"
         local code=0
-        WINEPREFIX=$WINEPREFIX_DIR wine "$out/ZorevaDemoSetup.exe" || code=$?
+        WINEPREFIX=$WINEPREFIX_DIR wine "$walk/ZorevaDemoSetup.exe" || code=$?
         echo "== the setup ended with exit code $code (Wine prefix $WINEPREFIX_DIR)"
         return
     fi
     start_display
     demo_step "preparing the Wine prefix $WINEPREFIX_DIR" ensure_wine_prefix
     demo_step "walking through the setup (the lines above say which step)" env WINEPREFIX="$WINEPREFIX_DIR" \
-        bash "$ROOT/examples/demo/walk.sh" "$out/ZorevaDemoSetup.exe" "$out/payload" "$out/screens" \
+        bash "$ROOT/examples/demo/walk.sh" "$walk/ZorevaDemoSetup.exe" "$walk/payload" "$out/screens" \
         "$WINE_BIN/link_reader.exe" $bits
     WINEPREFIX=$WINEPREFIX_DIR wineserver -k 2>/dev/null || true
     echo "== done: the pages are in $out/screens"
@@ -215,6 +298,7 @@ command_demo() {
 
 command_bench() {
     install_missing
+    choose_wine_build
     build native
     [ "$WINE_PRESET" = windows ] || build "$WINE_PRESET"
     build windows

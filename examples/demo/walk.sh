@@ -53,7 +53,7 @@ await_buttons() {  # Back state, Next state
     local back next
     back=$(state_colour back "$1") next=$(state_colour next "$2")
     rest_mouse
-    for _ in $(seq 50); do
+    for _ in $(seq "$(tries 50)"); do
         [ "$(button_colour "$back_x")" = "$back" ] && [ "$(button_colour "$forward_x")" = "$next" ] && return 0
         sleep 0.2
     done
@@ -70,7 +70,7 @@ text_area_sum() {
 # Waits until the text area shows something else than before, then until it stands still.
 await_new_page() {  # checksum of the text area before
     local now previous=
-    for _ in $(seq 50); do
+    for _ in $(seq "$(tries 50)"); do
         now=$(text_area_sum)
         [ "$now" != "$1" ] && [ "$now" = "$previous" ] && return 0
         [ "$now" != "$1" ] && previous=$now
@@ -133,7 +133,7 @@ rm -rf "$screens" && mkdir -p "$screens"
 
 echo "== walking through $(basename "$setup")"
 start_setup "$setup"
-timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" >/dev/null ||
+timeout "$(tries 60)" xdotool search --sync --onlyvisible --name "^$title\$" >/dev/null ||
     { echo "FAILED: the setup's window did not appear"; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name "^$title\$" | head -1)")"
 left=$X top=$Y
@@ -166,7 +166,7 @@ check "Notepad closed" await_window_gone 'ReadMe.txt - Notepad'
 eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name "^$title\$" | head -1)")"
 # Where Notepad lay, the program paints itself again: its blue band on top, its pale ground below.
 program_painted() { [ "$(pixel $((X + 5)) $((Y + 2))),$(pixel $((X + WIDTH - 5)) $((Y + HEIGHT - 5)))" = 43,108,171,245,248,252 ]; }
-for _ in $(seq 25); do program_painted && break; sleep 0.2; done
+for _ in $(seq "$(tries 25)"); do program_painted && break; sleep 0.2; done
 check "the program's window shows its greeting" program_painted
 import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$screens/07-demo-program.png"
 echo "   the program's window: $screens/07-demo-program.png"
@@ -200,7 +200,7 @@ wine "$dest\\Uninstall.exe" /S >/dev/null 2>&1 &
 setup_pid=$!
 await_exit || exit 1
 check "the uninstaller ended with exit code 0" [ "$exit_code" = 0 ]
-gone() { for _ in $(seq 100); do [ ! -e "$1" ] && return 0; sleep 0.1; done; return 1; }
+gone() { for _ in $(seq "$(tries 100)"); do [ ! -e "$1" ] && return 0; sleep 0.1; done; return 1; }
 check "the installation folder is gone: $dest" gone "$d"
 check "the program folder is gone: $folder" gone "$(unix_path "$folder")"
 check "the desktop shortcut is gone: $desktop_link" gone "$(unix_path "$desktop_link")"

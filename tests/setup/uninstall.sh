@@ -53,7 +53,7 @@ start_uninstaller_german() {
 
 # The copy in the temporary folder deletes Uninstall.exe once the original has ended.
 await_gone() {  # file
-    for _ in $(seq 100); do [ ! -e "$1" ] && return 0; sleep 0.1; done
+    for _ in $(seq "$(tries 100)"); do [ ! -e "$1" ] && return 0; sleep 0.1; done
     return 1
 }
 
@@ -148,7 +148,7 @@ scenario_in_use() {
     rm -f "$work/held"
     wine "$file_holder" "$program_files\\$dest\\App.exe" "$(winepath -w "$work/held")" >/dev/null 2>&1 &
     holder=$!
-    for _ in $(seq 100); do [ -e "$work/held" ] && break; sleep 0.1; done
+    for _ in $(seq "$(tries 100)"); do [ -e "$work/held" ] && break; sleep 0.1; done
     check "the file is held open" [ -e "$work/held" ]
     start_uninstaller "$program_files\\$dest\\Uninstall.exe" /S
     await_exit || return
