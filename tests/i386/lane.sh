@@ -19,7 +19,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 # which hands the 32-bit programs to the 32-bit one.
 export PATH=$bin64/../winebin:$PATH
 # Every page takes seconds under the emulator, every process start a minute.
-export ZOREVA_TIME_FACTOR=${ZOREVA_TIME_FACTOR:-15}
+export ZOREVA_TIME_FACTOR=${ZOREVA_TIME_FACTOR:-10}
 
 status=0
 step() {  # what, command...
