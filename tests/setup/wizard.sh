@@ -87,7 +87,7 @@ start_setup() {  # setup file
     setup_pid=$!
 }
 
-# Waits (at most 30 s) for the setup to end; its exit code goes to $exit_code.
+# Waits (at most 30 s, times the factor) for the setup to end; its exit code goes to $exit_code.
 await_exit() {
     for _ in $(seq "$(tries 300)"); do
         if ! kill -0 "$setup_pid" 2>/dev/null; then
@@ -116,7 +116,7 @@ button_colour() { pixel $((left + $1 + 35)) $((top + button_y + 15)); }
 # and the keyboard goes to the window under the mouse (Xvfb has no window manager).
 rest_mouse() { xdotool mousemove $((left + 100)) $((top + 340)); }
 
-# Waits (at most 10 s) until Back and Forward show the given pictures.
+# Waits (at most 10 s, times the factor) until Back and Forward show the given pictures.
 await_buttons() {  # back colour, forward colour
     rest_mouse
     for _ in $(seq "$(tries 50)"); do

@@ -73,9 +73,9 @@ public:
     {
         const size_t at = OffsetOf(rva, 1);
         const auto begin = File.begin() + static_cast<std::ptrdiff_t>(at);
-        const auto end = std::find(begin, File.begin() + static_cast<std::ptrdiff_t>(std::min(File.size(), at + kLongestName)),
-                                   uint8_t{0});
-        if (end == File.end()) throw Damaged();
+        const auto limit = File.begin() + static_cast<std::ptrdiff_t>(std::min(File.size(), at + kLongestName));
+        const auto end = std::find(begin, limit, uint8_t{0});
+        if (end == limit) throw Damaged();
         return std::string(begin, end);
     }
     bool HoldsRva(uint64_t rva) const { return rva != 0 && rva < ImageSize; }
