@@ -300,7 +300,8 @@ void TZLBArchive::ListFolderFiles(const std::string& folder, std::vector<std::st
 {
     std::string base = folder;
     if (!base.empty() && base.back() == files::kPathDelim) base.pop_back();
-    CollectFolderFiles(base, list);
+    // A folder that is not there lists nothing.
+    if (files::DirectoryExists(base)) CollectFolderFiles(base, list);
 }
 
 // A folder's own entries are appended after those of its sub-folders.

@@ -330,9 +330,13 @@ void TSetupForm::ApplySettings()
     DestinationText.SetText(Settings.Destination);
     FolderRows.Head.SetFont(heading);
     const std::string programs = WithoutBackslash(ProgramsFolder());
-    if (!programs.empty()) {
-        for (const files::FolderEntry& entry : files::ListFolder(programs))
-            if (entry.IsFolder && entry.Name[0] != '.') FolderList.AddItem(entry.Name);
+    if (!programs.empty() && files::DirectoryExists(programs)) {
+        try {
+            for (const files::FolderEntry& entry : files::ListFolder(programs))
+                if (entry.IsFolder && entry.Name[0] != '.') FolderList.AddItem(entry.Name);
+        } catch (const ESetupError&) {
+            // The list only offers a choice; a name can still be typed.
+        }
     }
     FolderEdit.SetText(s.Folder);
     TFontAttributes black = text;

@@ -34,8 +34,13 @@ TFolderCreation CreateNewFolder(const std::string& path);
 struct FolderEntry {
     std::string Name;
     bool IsFolder = false;
+    // A junction, symbolic link or other reparse point: the name stands for a
+    // place elsewhere, which a walk through this folder must not enter.
+    bool IsLink = false;
 };
 // The entries of a folder without "." and "..", sorted by name (byte order).
+// Raises "Cannot read folder "<path>". <reason>" when the folder cannot be
+// read to its end: an empty answer always means an empty folder.
 std::vector<FolderEntry> ListFolder(const std::string& path);
 
 // Creates an empty file with a unique name in the system's temporary folder.

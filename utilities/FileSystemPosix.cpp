@@ -47,13 +47,23 @@ std::vector<FolderEntry> ListFolder(const std::string& path)
 {
     std::vector<FolderEntry> entries;
     DIR* folder = opendir(path.c_str());
-    if (!folder) return entries;
+    if (!folder) throw ESetupError("Cannot read folder \"" + path + "\". " + LastSystemError());
+    errno = 0;
     while (const dirent* item = readdir(folder)) {
         const std::string name = item->d_name;
         if (name == "." || name == "..") continue;
-        entries.push_back({name, DirectoryExists(path + kPathDelim + name)});
+        const std::string entry = path + kPathDelim + name;
+        struct stat link;
+        const bool isLink = lstat(entry.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+        entries.push_back({name, DirectoryExists(entry), isLink});
+        errno = 0;
     }
+    const int error = errno;
     closedir(folder);
+    if (error != 0) {
+        errno = error;
+        throw ESetupError("Cannot read folder \"" + path + "\". " + LastSystemError());
+    }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.Name < b.Name; });
     return entries;

@@ -64,12 +64,19 @@ std::vector<FolderEntry> ListFolder(const std::string& path)
     std::vector<FolderEntry> entries;
     WIN32_FIND_DATAA found;
     const TFindHandle search(FindFirstFileA((path + "\\*.*").c_str(), &found));
-    if (search.Get() == INVALID_HANDLE_VALUE) return entries;
+    if (search.Get() == INVALID_HANDLE_VALUE) {
+        // A drive's root has no "." entry, so an empty one matches nothing.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return entries;
+        throw ESetupError("Cannot read folder \"" + path + "\". " + LastSystemError());
+    }
     do {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
-        entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (FindNextFileA(search.Get(), &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES)
+        throw ESetupError("Cannot read folder \"" + path + "\". " + LastSystemError());
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.Name < b.Name; });
     return entries;
