@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstring>
 
 #include "utilities/FileSystem.h"
 
@@ -44,6 +45,13 @@ bool IsUnsafeComponent(const std::string& component)
     return IsDotsAndSpaces(component) || IsDeviceName(component);
 }
 
+bool HasCharacterWindowsRefuses(const std::string& name)
+{
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < ' ' || std::strchr("*?\"<>|", c)) return true;
+    return false;
+}
+
 }  // namespace
 
 bool IsSafeFileName(const std::string& name)
@@ -52,6 +60,11 @@ bool IsSafeFileName(const std::string& name)
     for (char c : name)
         if (IsSeparator(c)) return false;
     return true;
+}
+
+bool IsWindowsFileName(const std::string& name)
+{
+    return IsSafeFileName(name) && !HasCharacterWindowsRefuses(name) && name.back() != '.' && name.back() != ' ';
 }
 
 bool IsSafeFilePath(const std::string& path, const std::string& destFolder)

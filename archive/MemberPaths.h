@@ -11,6 +11,11 @@
 // device name such as CON or com1.txt, which would swallow the data.
 bool IsSafeFileName(const std::string& name);
 
+// A name Windows creates a file or folder of exactly as written: a safe file
+// name (above) without the characters Windows refuses in names (* ? " < > |
+// and codes 1 to 31) and not ending in a dot or a space, which Windows drops.
+bool IsWindowsFileName(const std::string& name);
+
 // A stored relative folder path: no drive or colon, no NUL, no component of
 // dots and spaces only or naming a device. A leading separator is harmless,
 // as the path is appended to the destination, unless there is no destination

@@ -1,7 +1,10 @@
 #include "setup/SetupFile.h"
 
+#include <cctype>
 #include <functional>
+#include <initializer_list>
 
+#include "archive/MemberPaths.h"
 #include "utilities/KUtilities.h"
 #include "utilities/SetupError.h"
 
@@ -25,6 +28,45 @@ unsigned HexValue(char c)
 bool IsDotsAndSpaces(const std::string& component)
 {
     return component.find_first_not_of(". ") == std::string::npos;
+}
+
+// What the messages tell an author about the names the setup joins into paths and keys.
+const char kTitleRule[] =
+    "which cannot name the product's shortcuts and its uninstall entry: a title is not empty, holds none of "
+    "\\ / : * ? \" < > | and no control characters, does not end in a dot or a space and is no device name such "
+    "as CON, NUL, COM1 or LPT1.";
+// The folder names' rule is said twice: a string made at start-up would cost more than the words.
+const char kDestinationRule[] =
+    "which is no folder below Program Files to install into: it must be folder names separated by single "
+    "backslashes, none of them empty, \".\" or \"..\", a device name such as CON or NUL, holding / : * ? \" < > | or "
+    "control characters or ending in a dot or a space, and not \"Common Files\", which belongs to Windows.";
+const char kFolderRule[] =
+    "which is no program folder below the Start menu's Programs folder: it must be folder names separated by single "
+    "backslashes, none of them empty, \".\" or \"..\", a device name such as CON or NUL, holding / : * ? \" < > | or "
+    "control characters or ending in a dot or a space, and not Windows' own \"Startup\" or \"Administrative "
+    "Tools\". Without a \"Folder\" line the setup makes no program folder.";
+
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Windows compares names in any letter case.
+bool NamesOneOf(const std::string& path, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        if (UpperAscii(path) == UpperAscii(name)) return true;
+    return false;
+}
+
+// Names Windows can create as written, one backslash between each two.
+bool IsRelativeFolderPath(const std::string& path)
+{
+    size_t start = 0;
+    for (size_t end; (end = path.find('\\', start)) != std::string::npos; start = end + 1)
+        if (!IsWindowsFileName(path.substr(start, end - start))) return false;
+    return IsWindowsFileName(path.substr(start));
 }
 
 // One line of the file with where it is, for the line handlers' messages.
@@ -60,7 +102,9 @@ private:
     bool ParseToolwebLine(const TSourceLine& line);
     bool ParsePanelLine(const TSourceLine& line);
     bool ParseButtonLine(const TSourceLine& line, TButtonSkin& button);
+    std::string JoinedValue(const TSourceLine& line, bool keepsToItsRule, const char* rule);
     void CheckSkinNamed();
+    void CheckProductNamed();
 
     std::vector<std::string> Lines;
     std::vector<TLineReading> Readings;
@@ -68,6 +112,7 @@ private:
     bool Collecting;
     TSetupSettings Settings;
     std::optional<size_t> PanelLine;  // the last Panel block's opening line
+    bool TitleGiven = false, DestinationGiven = false;
 };
 
 bool BooleanValue(const std::string& text)
@@ -108,6 +153,7 @@ void TSetupFileReader::Read()
         if (i < Lines.size() && ValueOfLine(Lines[i]) == "Button") ReadButtonBlock(i);
     }
     CheckSkinNamed();
+    CheckProductNamed();
 }
 
 void TSetupFileReader::ReadBlock(size_t& i, TBlockKind kind, const TLineHandler& handle)
@@ -166,11 +212,17 @@ bool TSetupFileReader::ParseSetupLine(const TSourceLine& line)
             Problem(line.Index,
                     "the Addfile entry \"" + value + "\" is not a file path below the destination folder.");
     }
-    else if (key == "VistraneTitle") s.Title = value;
+    else if (key == "VistraneTitle") {
+        s.Title = JoinedValue(line, IsProductTitle(value), kTitleRule);
+        TitleGiven = true;
+    }
     else if (key == "Language") s.Language = value;
     else if (key == "Licence") s.Licence = value;
-    else if (key == "Destination") s.Destination = value;
-    else if (key == "Folder") s.Folder = value;
+    else if (key == "Destination") {
+        s.Destination = JoinedValue(line, IsDestinationFolder(value), kDestinationRule);
+        DestinationGiven = true;
+    }
+    else if (key == "Folder") s.Folder = JoinedValue(line, IsProgramFolder(value), kFolderRule);
     else if (key == "ReadMe") s.ReadMe = value;
     else if (key == "LaunchProg") s.LaunchProg = BooleanValue(line.Text);
     else if (key == "DesktopIcon") s.DesktopIcon = BooleanValue(line.Text);
@@ -227,6 +279,15 @@ bool TSetupFileReader::ParseButtonLine(const TSourceLine& line, TButtonSkin& but
     return true;
 }
 
+// The title, destination and program folder become paths and a registry key
+// as they are written; the setup stops at a value that would lead elsewhere.
+std::string TSetupFileReader::JoinedValue(const TSourceLine& line, bool keepsToItsRule, const char* rule)
+{
+    const std::string value = ValueOfLine(line.Text);
+    if (!keepsToItsRule) Problem(line.Index, "\"" + KeyOfLine(line.Text) + "\" is \"" + value + "\", " + rule);
+    return value;
+}
+
 // The window takes the size of its skin picture; without one it would be 0 by 0 pixels.
 void TSetupFileReader::CheckSkinNamed()
 {
@@ -235,6 +296,18 @@ void TSetupFileReader::CheckSkinNamed()
     else if (IsBlank(Settings.Panel.Bitmap))
         Problem(*PanelLine,
                 "the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture file.");
+}
+
+// Without a title the shortcuts would be named ".lnk" and no uninstall entry
+// written; without a destination the files would land in Program Files itself.
+void TSetupFileReader::CheckProductNamed()
+{
+    if (!TitleGiven)
+        Problem(std::nullopt, "there is no \"VistraneTitle=\" line in a Setup block, so the setup has no title for "
+                              "its shortcuts and its uninstall entry.");
+    if (!DestinationGiven)
+        Problem(std::nullopt, "there is no \"Destination=\" line in a Setup block, so the setup has no folder below "
+                              "Program Files to install into.");
 }
 
 }  // namespace
@@ -298,6 +371,23 @@ bool IsInstallablePath(const std::string& entry)
         component.clear();
     }
     return true;
+}
+
+bool IsProductTitle(const std::string& title)
+{
+    return IsWindowsFileName(title);
+}
+
+bool IsDestinationFolder(const std::string& destination)
+{
+    // Common Files is the shell's folder of what programs share, not a product's.
+    return IsRelativeFolderPath(destination) && !NamesOneOf(destination, {"Common Files"});
+}
+
+bool IsProgramFolder(const std::string& folder)
+{
+    // Both are the shell's folders; Windows starts every shortcut in Startup at log-on.
+    return IsRelativeFolderPath(folder) && !NamesOneOf(folder, {"Startup", "Administrative Tools"});
 }
 
 TSetupSettings ReadSetupFile(const std::string& text)

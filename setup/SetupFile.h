@@ -84,7 +84,9 @@ std::optional<int32_t> ParseInteger(const std::string& text);
 // line (counted from 1, as an editor shows it) for a block without "end", a
 // Button block cut off by the end of the file, a value that is not an
 // integer, an "Addfile" entry that would land outside the destination folder,
-// and a description that names no skin picture for the window.
+// a title, destination or program folder that breaks its rule below, and a
+// description that names no skin picture for the window, no title or no
+// destination. Without a "Folder" line no program folder is made.
 TSetupSettings ReadSetupFile(const std::string& text);
 
 // A fault that stops the setup: the first one it meets does.
@@ -120,3 +122,19 @@ TSetupFileReading ReadSetupFileThoroughly(const std::string& text);
 // relative path without drive, colon, leading backslash or a component of
 // dots only.
 bool IsInstallablePath(const std::string& entry);
+
+// Whether a title can name the product's shortcuts ("<title>.lnk") and its
+// uninstall registry key: one name Windows can create as written.
+bool IsProductTitle(const std::string& title);
+
+// Whether a destination, joined below Program Files, names an installation
+// folder there: names Windows can create as written, separated by single
+// backslashes (so no drive, root, "." or ".." and no device), and not the
+// Common Files folder, which belongs to Windows.
+bool IsDestinationFolder(const std::string& destination);
+
+// Whether a program folder, joined below the Start menu's Programs folder,
+// names a folder of the product's there: a path as for the destination, and
+// not Windows' own Startup (whose shortcuts start at every log-on) or
+// Administrative Tools.
+bool IsProgramFolder(const std::string& folder);

@@ -1,7 +1,9 @@
 #include "tools/FileIdentity.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <optional>
+
+#include "utilities/SetupError.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,16 +19,9 @@
 
 namespace {
 
-struct TIdentity {
-    uint64_t Volume = 0;
-    uint64_t Index = 0;
-
-    bool operator==(const TIdentity& other) const { return Volume == other.Volume && Index == other.Index; }
-};
-
 #ifdef _WIN32
 
-std::optional<TIdentity> IdentityOf(const std::string& path)
+std::optional<TFileIdentity> IdentityOf(const std::string& path)
 {
     // No access asked for, so files others hold open are looked at too; the
     // backup flag lets folders be opened.
@@ -34,7 +29,7 @@ std::optional<TIdentity> IdentityOf(const std::string& path)
                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
-    return TIdentity{info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+    return TFileIdentity{info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
 // Windows resolves ".." by spelling, before any link is followed, as this does.
@@ -49,11 +44,11 @@ std::optional<std::string> FolderHolding(const std::string& path)
 
 #else
 
-std::optional<TIdentity> IdentityOf(const std::string& path)
+std::optional<TFileIdentity> IdentityOf(const std::string& path)
 {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) return std::nullopt;
-    return TIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+    return TFileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
 // ".." after a symbolic link leads to the link target's parent, so the
@@ -73,13 +68,13 @@ std::optional<std::string> FolderHolding(const std::string& path)
 
 bool IsSameFile(const std::string& first, const std::string& second)
 {
-    const std::optional<TIdentity> a = IdentityOf(first), b = IdentityOf(second);
+    const std::optional<TFileIdentity> a = IdentityOf(first), b = IdentityOf(second);
     return a && b && *a == *b;
 }
 
 bool LiesInFolder(const std::string& path, const std::string& folder)
 {
-    const std::optional<TIdentity> target = IdentityOf(folder);
+    const std::optional<TFileIdentity> target = IdentityOf(folder);
     const std::optional<std::string> holding = FolderHolding(path);
     if (!target || !holding) return false;
     // The holding folder, then each folder above it up to the root; each ends
@@ -91,4 +86,16 @@ bool LiesInFolder(const std::string& path, const std::string& folder)
         if (cut == std::string::npos) return false;
         ancestor.resize(cut + 1);
     }
+}
+
+TFolderTrail TFolderTrail::Into(const std::string& folder) const
+{
+    TFolderTrail inside = *this;
+    const std::optional<TFileIdentity> identity = IdentityOf(folder);
+    // A folder that cannot be looked at is reported by the walk's listing of it.
+    if (!identity) return inside;
+    if (std::find(Folders.begin(), Folders.end(), *identity) != Folders.end())
+        throw ESetupError("Folder not packed, as it leads back into a folder it lies in: " + folder);
+    inside.Folders.push_back(*identity);
+    return inside;
 }

@@ -2,9 +2,11 @@
 
 #include <set>
 
+#include "archive/MemberPaths.h"
 #include "archive/NestedArchive.h"
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "tools/FileIdentity.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
@@ -54,6 +56,15 @@ TPayloadMember FileMember(const std::string& name, const std::string& source)
     return {name, source, SizeOfFile(source), false, {}};
 }
 
+// The setup would stop when Windows refuses the name, or unpack the file under
+// another one when Windows drops its trailing dots or spaces.
+void CheckCreatableName(const files::FolderEntry& entry, const std::string& source)
+{
+    if (IsWindowsFileName(entry.Name)) return;
+    throw ESetupError(entry.IsFolder ? "Folder not packed, as Windows cannot make a folder of that name: " + source
+                                     : "File not packed, as Windows cannot make a file of that name: " + source);
+}
+
 // The setup looks its pictures and sounds up by name alone.
 TPayloadMember FlatArchive(const std::string& name, const std::string& folder)
 {
@@ -61,6 +72,7 @@ TPayloadMember FlatArchive(const std::string& name, const std::string& folder)
     for (const files::FolderEntry& entry : files::ListFolder(folder)) {
         const std::string source = Join(folder, entry.Name);
         if (entry.IsFolder) throw ESetupError("Folder not packed, as " + folder + " holds files only: " + source);
+        CheckCreatableName(entry, source);
         archive.Members.push_back(FileMember(entry.Name, source));
     }
     CheckDistinctNames(archive);
@@ -68,14 +80,17 @@ TPayloadMember FlatArchive(const std::string& name, const std::string& folder)
 }
 
 // Every folder becomes an archive NAME.x, which the setup unpacks into NAME;
-// so does every file named like one, which therefore cannot be packed.
-TPayloadMember NestedArchive(const std::string& name, const std::string& folder)
+// so does every file named like one, which therefore cannot be packed. Links
+// to folders are followed, as an author may keep parts of a product elsewhere.
+TPayloadMember NestedArchive(const std::string& name, const std::string& folder, const TFolderTrail& trail)
 {
+    const TFolderTrail inside = trail.Into(folder);
     TPayloadMember archive{name, folder, 0, true, {}};
     for (const files::FolderEntry& entry : files::ListFolder(folder)) {
         const std::string source = Join(folder, entry.Name);
+        CheckCreatableName(entry, source);
         if (entry.IsFolder) {
-            archive.Members.push_back(NestedArchive(entry.Name + kNestedArchiveExtension, source));
+            archive.Members.push_back(NestedArchive(entry.Name + kNestedArchiveExtension, source, inside));
             continue;
         }
         if (IsNestedArchiveName(entry.Name))
@@ -97,15 +112,16 @@ bool IsWorkspaceName(const std::string& name)
     return false;
 }
 
-TPayloadMember WorkspaceMember(const files::FolderEntry& entry, const std::string& source)
+TPayloadMember WorkspaceMember(const files::FolderEntry& entry, const std::string& source, const TFolderTrail& trail)
 {
     if (!entry.IsFolder) {
         if (IsWorkspaceName(entry.Name)) throw ESetupError("File name kept for the setup's own use: " + source);
+        CheckCreatableName(entry, source);
         return FileMember(entry.Name, source);
     }
     if (entry.Name == kGraphicsFolder) return FlatArchive(kGraphicsArchive, source);
     if (entry.Name == kSoundsFolder) return FlatArchive(kSoundsArchive, source);
-    if (entry.Name == kAdditionalFolder) return NestedArchive(kAdditionalArchive, source);
+    if (entry.Name == kAdditionalFolder) return NestedArchive(kAdditionalArchive, source, trail);
     throw ESetupError("Folder not part of a setup: " + source + " (only Graphics, Sounds and Additional are packed)");
 }
 
@@ -163,8 +179,9 @@ TPayloadPlan PlanPayload(const std::string& workspace)
 
     TPayloadPlan plan;
     plan.Root = {kPayloadArchive, workspace, 0, true, {}};
+    const TFolderTrail trail = TFolderTrail().Into(workspace);
     for (const files::FolderEntry& entry : entries)
-        plan.Root.Members.push_back(WorkspaceMember(entry, Join(workspace, entry.Name)));
+        plan.Root.Members.push_back(WorkspaceMember(entry, Join(workspace, entry.Name), trail));
     CheckDistinctNames(plan.Root);
     CountFiles(plan.Root, plan);
     return plan;

@@ -35,7 +35,9 @@ struct TPayloadPlan {
 // What the workspace becomes; raises for a folder that cannot make a setup,
 // before anything is written: one without Setup.ini or Graphics, with a
 // folder the setup does not unpack, with files the setup would mistake for
-// its own archives or folders, or with names Windows would merge or refuse.
+// its own archives or folders, with names Windows would merge, refuse or
+// change, with a folder that cannot be read or a link leading back into a
+// folder that holds it.
 TPayloadPlan PlanPayload(const std::string& workspace);
 
 // Puts the uninstaller into the payload's root as "Uninstall.exe", in place of

@@ -42,7 +42,9 @@ const char kHelp[] =
     "\n"
     "  archive [--plain-list] [--store] [--level none|fastest|default|maximum] OUT INPUT...\n"
     "      Packs the INPUT files in the given order into the archive OUT. A folder\n"
-    "      adds its files recursively, each with its folder below INPUT as path.\n"
+    "      adds its files recursively, each with its folder below INPUT as path;\n"
+    "      links are followed, but a link to OUT or back into a folder that holds\n"
+    "      it is refused.\n"
     "      --store and --level none keep the members uncompressed; --plain-list\n"
     "      writes the file list without compression.\n"
     "  build [--with-uninstaller] [--no-check] --stub STUB.exe --from DIR --out SETUP.exe\n"
@@ -183,13 +185,30 @@ bool HasFlag(const TArguments& arguments, const char* flag)
     return std::find(arguments.Flags.begin(), arguments.Flags.end(), flag) != arguments.Flags.end();
 }
 
-void AddFolder(TZLBArchiveWriter& writer, const std::string& folder, const std::string& storedPath)
+// A file to pack: where it is read from, its member name and stored path.
+struct TArchiveItem {
+    std::string Source, Name, StoredPath;
+};
+
+// Links to folders are followed, as an author may keep parts elsewhere.
+void CollectFolder(const std::string& folder, const std::string& storedPath, const TFolderTrail& trail,
+                   std::vector<TArchiveItem>& items)
 {
+    const TFolderTrail inside = trail.Into(folder);
     for (const files::FolderEntry& item : files::ListFolder(folder)) {
         const std::string source = folder + files::kPathDelim + item.Name;
-        if (item.IsFolder) AddFolder(writer, source, storedPath.empty() ? item.Name : storedPath + "\\" + item.Name);
-        else writer.AddFile(source, item.Name, storedPath);
+        if (item.IsFolder)
+            CollectFolder(source, storedPath.empty() ? item.Name : storedPath + "\\" + item.Name, inside, items);
+        else
+            items.push_back({source, item.Name, storedPath});
     }
+}
+
+// A link among the inputs may lead to the output: packing would then read
+// the archive while writing it, and never come to its end.
+void RefusePackingOutput(const TArchiveItem& item, const std::string& out)
+{
+    if (IsSameFile(item.Source, out)) throw ESetupError("Output would be packed into itself: " + item.Source);
 }
 
 int RunArchive(int argc, char** argv)
@@ -207,11 +226,20 @@ int RunArchive(int argc, char** argv)
         if (IsSameFile(out, input)) throw ESetupError("Output would overwrite the input " + input);
         if (LiesInFolder(out, input)) throw ESetupError("Output would be written into the input folder " + input);
     }
+    // Every file is found before the output is made, so that a folder that
+    // cannot be read or a link to the output leaves an earlier output as it was.
+    std::vector<TArchiveItem> items;
+    for (const std::string& input : inputs) {
+        if (files::DirectoryExists(input)) CollectFolder(input, "", TFolderTrail(), items);
+        else items.push_back({input, BaseName(input), ""});
+    }
+    for (const TArchiveItem& item : items) RefusePackingOutput(item, out);
     try {
         TZLBArchiveWriter writer(out, level, !HasFlag(arguments, "--plain-list"));
-        for (const std::string& input : inputs) {
-            if (files::DirectoryExists(input)) AddFolder(writer, input, "");
-            else writer.AddFile(input, BaseName(input), "");
+        for (const TArchiveItem& item : items) {
+            // A link that led nowhere may lead to the output now that it exists.
+            RefusePackingOutput(item, out);
+            writer.AddFile(item.Source, item.Name, item.StoredPath);
         }
         writer.Finish();
     } catch (...) {
@@ -263,6 +291,17 @@ void AddUninstallerBesideStub(TPayloadPlan& plan, const std::string& stub)
     AddUninstaller(plan, uninstaller);
 }
 
+// The setup is written once the payload is complete; a file to pack that is
+// the output (through a link, say) would be lost to it.
+void RefuseOutputAmongFiles(const TPayloadMember& archive, const std::string& out)
+{
+    for (const TPayloadMember& member : archive.Members) {
+        if (member.IsArchive) RefuseOutputAmongFiles(member, out);
+        else if (IsSameFile(member.Source, out))
+            throw ESetupError("Output would overwrite the file to pack " + member.Source);
+    }
+}
+
 // Prints what the check finds in the folder's Setup.ini; false when the setup would not start.
 bool PassesCheck(const std::string& from, const TWorkspaceFiles& workspace)
 {
@@ -301,6 +340,7 @@ int RunBuild(int argc, char** argv)
     program.CheckRewritable();
     TPayloadPlan plan = PlanPayload(from);
     if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub);
+    RefuseOutputAmongFiles(plan.Root, out);
     if (!HasFlag(arguments, "--no-check") && !PassesCheck(from, WorkspaceFilesOf(plan)))
         throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
     TProgressBar bar;

@@ -47,6 +47,18 @@ TEST(MemberNames, RefuseAnythingThatLeavesTheFolder)
     EXPECT_FALSE(IsSafeFilePath("/rooted", ""));
 }
 
+// What a setup unpacks must come out under the name it was packed with.
+TEST(MemberNames, WindowsCreatesOnlySomeAsWritten)
+{
+    for (const char* good : {"a.txt", ".hidden", "a..b", " leading space", "x y", "a=b;c,d", "con_.txt", "Console",
+                             "na\xEFve", "[1] {2} #3 %4 &5 'six' ~7"})
+        EXPECT_TRUE(IsWindowsFileName(good)) << good;
+    for (const char* bad : {"", "a?b.txt", "pi|pe", "say \"hi\"", "a*b", "a<b", "a>b", "dot.", "space ", "dots..",
+                            "tab\tname", "bell\x07", "\x1F", "a:b", "a\\b", "a/b", "..", "CON", "nul.txt", "Lpt1.log"})
+        EXPECT_FALSE(IsWindowsFileName(bad)) << bad;
+    EXPECT_FALSE(IsWindowsFileName(std::string("a\0b", 3)));
+}
+
 TEST(FileRecord, FieldsSitAtTheirOffsetsLittleEndian)
 {
     TZLBFileEntry entry;

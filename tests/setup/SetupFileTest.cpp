@@ -6,8 +6,11 @@
 
 namespace {
 
-// Every description needs a window skin; tests about other blocks append this one.
-const std::string kSkinBlock = "Object=Panel\r\nBitmap=Graphics\\skin.bmp\r\nend\r\n";
+// Every description needs a title, a destination and a window skin; tests
+// about other lines append these blocks.
+const std::string kRequiredBlocks =
+    "Object=Setup\r\nVistraneTitle=Test\r\nDestination=Test\r\nend\r\n"
+    "Object=Panel\r\nBitmap=Graphics\\skin.bmp\r\nend\r\n";
 
 void ExpectSameButton(const TButtonSkin& actual, const TButtonSkin& expected, const char* which)
 {
@@ -71,7 +74,7 @@ TEST(SetupFile, FullDescriptionFillsEverySetting)
         "Addfile=Graphics\\logo.bmp\r"
         "Addfile=Additional\\Docs\\a=b.txt\r\n"
         "Addfile=App.exe\r\n"
-        "VistraneTitle=Zoreva Demo \r\n"
+        "VistraneTitle=Zoreva Demo\r\n"
         "Language=German\r\n"
         "Licence=Licence.txt\r\n"
         "Destination=Zoreva Demo\r\n"
@@ -118,7 +121,7 @@ TEST(SetupFile, FullDescriptionFillsEverySetting)
     TSetupSettings expected;
     expected.AddFiles = {"App.exe", "Graphics\\logo.bmp", "Additional\\Docs\\a=b.txt", "App.exe", "ReadMe.txt"};
     expected.TargetFile = "App.exe";
-    expected.Title = "Zoreva Demo ";
+    expected.Title = "Zoreva Demo";
     expected.Language = "German";
     expected.Licence = "Licence.txt";
     expected.Destination = "Zoreva Demo";
@@ -156,32 +159,32 @@ TEST(SetupFile, BlockGrammar)
     const struct {
         const char* name;
         std::string text;
-        std::string title;
+        std::string targetFile;
         int32_t mainPanelTop;
         std::string backMask;
     } cases[] = {
-        {"opening on line 0 is not seen", "Object=Setup\r\nVistraneTitle=A\r\nend\r\n", "", 16, ""},
-        {"empty line 0", "\r\nObject=Setup\r\nVistraneTitle=A\r\nend\r\n", "A", 16, ""},
-        {"lone CR and LF break lines", "x\rObject=Setup\nVistraneTitle=A\rend", "A", 16, ""},
-        {"key outside blocks ignored", "x\r\nVistraneTitle=A\r\n", "", 16, ""},
+        {"opening on line 0 is not seen", "Object=Setup\r\nTargetFile=A\r\nend\r\n", "", 16, ""},
+        {"empty line 0", "\r\nObject=Setup\r\nTargetFile=A\r\nend\r\n", "A", 16, ""},
+        {"lone CR and LF break lines", "x\rObject=Setup\nTargetFile=A\rend", "A", 16, ""},
+        {"key outside blocks ignored", "x\r\nTargetFile=A\r\n", "", 16, ""},
         {"unknown kind: body read as top level",
-         "x\r\nObject=Other\r\nObject=Setup\r\nVistraneTitle=B\r\nend\r\nend\r\n", "B", 16, ""},
+         "x\r\nObject=Other\r\nObject=Setup\r\nTargetFile=B\r\nend\r\nend\r\n", "B", 16, ""},
         {"blocks do not nest",
-         "x\r\nObject=Setup\r\nObject=Toolweb\r\nTop=5\r\nend\r\nVistraneTitle=C\r\nend\r\n", "", 16, ""},
+         "x\r\nObject=Setup\r\nObject=Toolweb\r\nTop=5\r\nend\r\nTargetFile=C\r\nend\r\n", "", 16, ""},
         {"a Toolweb block moves the text area", "x\r\nObject=Toolweb\r\nTop=5\r\nend\r\n", "", 5, ""},
-        {"kinds are case-sensitive", "x\r\nObject=setup\r\nVistraneTitle=A\r\nend\r\n", "", 16, ""},
+        {"kinds are case-sensitive", "x\r\nObject=setup\r\nTargetFile=A\r\nend\r\n", "", 16, ""},
         {"\"end\" must be the whole line",
-         "x\r\nObject=Setup\r\nVistraneTitle=A\r\n end\r\nVistraneTitle=B\r\nend\r\n", "B", 16, ""},
+         "x\r\nObject=Setup\r\nTargetFile=A\r\n end\r\nTargetFile=B\r\nend\r\n", "B", 16, ""},
         {"unknown button: body read as top level",
-         "x\r\nObject=Button\r\n\r\nName=Help\r\nObject=Setup\r\nVistraneTitle=D\r\nend\r\nend\r\n", "D", 16, ""},
+         "x\r\nObject=Button\r\n\r\nName=Help\r\nObject=Setup\r\nTargetFile=D\r\nend\r\nend\r\n", "D", 16, ""},
         {"button name is case-sensitive", "x\r\nObject=Button\r\n\r\nName=back\r\nMask=m.bmp\r\nend\r\n", "", 16, ""},
         {"button name taken from the value", "x\r\nObject=Button\r\nMask=m.bmp\r\nDisabled=Back\r\nend\r\n", "", 16, "m.bmp"},
         {"button block read", "x\r\nObject=Button\r\n\r\nName=Back\r\nMask=m.bmp\r\nend\r\n", "", 16, "m.bmp"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const TSetupSettings settings = ReadSetupFile(c.text + "\r\n" + kSkinBlock);
-        EXPECT_EQ(settings.Title, c.title);
+        const TSetupSettings settings = ReadSetupFile(c.text + "\r\n" + kRequiredBlocks);
+        EXPECT_EQ(settings.TargetFile, c.targetFile);
         EXPECT_EQ(settings.MainPanel.Top, c.mainPanelTop);
         EXPECT_EQ(settings.Backbutton.Mask, c.backMask);
     }
@@ -190,7 +193,7 @@ TEST(SetupFile, BlockGrammar)
 TEST(SetupFile, ValueRules)
 {
     const auto setup = [](const std::string& lines) {
-        return ReadSetupFile("x\r\nObject=Setup\r\n" + lines + "end\r\n" + kSkinBlock);
+        return ReadSetupFile("x\r\nObject=Setup\r\n" + lines + "end\r\n" + kRequiredBlocks);
     };
     EXPECT_FALSE(setup("LaunchProg=true\r\n").LaunchProg);
     EXPECT_FALSE(setup("LaunchProg= 1\r\n").LaunchProg);
@@ -204,7 +207,7 @@ TEST(SetupFile, ValueRules)
     EXPECT_EQ(setup("").TextFont.Name, std::nullopt);
     EXPECT_EQ(setup("Fontname=\r\n").TextFont.Name, std::string());
     EXPECT_EQ(setup(" Folder=X\r\n").Folder, "");
-    EXPECT_EQ(setup("Folder= X \r\n").Folder, " X ");
+    EXPECT_EQ(setup("Folder= X\r\n").Folder, " X");
 }
 
 TEST(SetupFile, ErrorsNameTheFileTheLineAndTheFault)
@@ -232,6 +235,29 @@ TEST(SetupFile, ErrorsNameTheFileTheLineAndTheFault)
         {"x\r\n", "Setup.ini: there is no \"Object=Panel\" block, so the setup window has no skin picture."},
         {"x\r\nObject=Panel\r\nBitmap=s.bmp\r\nend\r\nObject=Panel\r\nBitmap= \r\nend\r\n",
          "Setup.ini, line 5: the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture file."},
+        {"x\r\nObject=Setup\r\nVistraneTitle=Zoreva\r\nVistraneTitle=..\\..\\users\\Public\\Desktop\\Evil\r\nend\r\n" +
+             kRequiredBlocks,
+         "Setup.ini, line 4: \"VistraneTitle\" is \"..\\..\\users\\Public\\Desktop\\Evil\", which cannot name the "
+         "product's shortcuts and its uninstall entry: a title is not empty, holds none of \\ / : * ? \" < > | and no "
+         "control characters, does not end in a dot or a space and is no device name such as CON, NUL, COM1 or LPT1."},
+        {"x\r\nObject=Setup\r\nDestination=..\\..\\Windows\r\nend\r\n" + kRequiredBlocks,
+         "Setup.ini, line 3: \"Destination\" is \"..\\..\\Windows\", which is no folder below Program Files to install "
+         "into: it must be folder names separated by single backslashes, none of them empty, \".\" or \"..\", a device "
+         "name such as CON or NUL, holding / : * ? \" < > | or control characters or ending in a dot or a space, and "
+         "not \"Common Files\", which belongs to Windows."},
+        {"x\r\nObject=Setup\r\nFolder=Startup\r\nend\r\n" + kRequiredBlocks,
+         "Setup.ini, line 3: \"Folder\" is \"Startup\", which is no program folder below the Start menu's Programs "
+         "folder: it must be folder names separated by single backslashes, none of them empty, \".\" or \"..\", a "
+         "device name such as CON or NUL, holding / : * ? \" < > | or control characters or ending in a dot or a "
+         "space, and not Windows' own \"Startup\" or \"Administrative Tools\". Without a \"Folder\" line the setup "
+         "makes no program folder."},
+        {"x\r\nObject=Setup\r\nDestination=Zoreva\r\nFolder=Zoreva\r\nend\r\nObject=Panel\r\nBitmap=s.bmp\r\nend\r\n",
+         "Setup.ini: there is no \"VistraneTitle=\" line in a Setup block, so the setup has no title for its shortcuts "
+         "and its uninstall entry."},
+        {"VistraneTitle=Zoreva\r\nObject=Setup\r\nVistraneTitle=Zoreva\r\nend\r\n"
+         "Object=Panel\r\nBitmap=s.bmp\r\nend\r\n",
+         "Setup.ini: there is no \"Destination=\" line in a Setup block, so the setup has no folder below Program "
+         "Files to install into."},
     };
     for (const auto& c : cases) {
         try {
@@ -267,6 +293,67 @@ TEST(SetupFile, AddfileEntriesMustStayBelowTheDestination)
         {"", false},
     };
     for (const auto& [entry, installable] : cases) EXPECT_EQ(IsInstallablePath(entry), installable) << entry;
+}
+
+// The title names shortcut files and a registry key; the destination and the
+// program folder are joined below Program Files and the Programs folder.
+TEST(SetupFile, NamesJoinedIntoPathsAndKeysStayWhereTheyBelong)
+{
+    const struct {
+        const char* value;
+        bool title, destination, folder;
+    } cases[] = {
+        {"Zoreva Demo", true, true, true},
+        {" Leading space", true, true, true},
+        {"Zoreva 2.0 (beta) & co", true, true, true},
+        {"a..b", true, true, true},
+        {"Console", true, true, true},
+        {"Vendor\\Zoreva Demo", false, true, true},
+        {"", false, false, false},
+        {"Zoreva: Pro", false, false, false},
+        {"Zoreva/Slash", false, false, false},
+        {"Zoreva.", false, false, false},
+        {"Zoreva ", false, false, false},
+        {"Vendor\\Zoreva.", false, false, false},
+        {"Vendor \\Zoreva", false, false, false},
+        {"a?b", false, false, false},
+        {"a*b", false, false, false},
+        {"a\"b", false, false, false},
+        {"a<b>", false, false, false},
+        {"pi|pe", false, false, false},
+        {"tab\there", false, false, false},
+        {"CON", false, false, false},
+        {"nul.txt", false, false, false},
+        {"Com1", false, false, false},
+        {"Vendor\\lpt9.log", false, false, false},
+        {"..", false, false, false},
+        {".", false, false, false},
+        {"..\\..\\Windows", false, false, false},
+        {"..\\..\\..\\..\\Startup", false, false, false},
+        {"Vendor\\..\\..\\x", false, false, false},
+        {".. \\x", false, false, false},
+        {".\\x", false, false, false},
+        {"x\\.\\y", false, false, false},
+        {"C:\\Windows", false, false, false},
+        {"C:Zoreva", false, false, false},
+        {"\\Windows", false, false, false},
+        {"\\\\server\\share", false, false, false},
+        {"Zoreva\\", false, false, false},
+        {"Vendor\\\\Zoreva", false, false, false},
+        // The shell's own folders right where the name is joined.
+        {"Common Files", true, false, true},
+        {"common FILES", true, false, true},
+        {"Common Files\\Zoreva", false, true, true},
+        {"Startup", true, true, false},
+        {"STARTUP", true, true, false},
+        {"Startup\\Zoreva", false, true, true},
+        {"Administrative Tools", true, true, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsProductTitle(c.value), c.title) << '"' << c.value << '"';
+        EXPECT_EQ(IsDestinationFolder(c.value), c.destination) << '"' << c.value << '"';
+        EXPECT_EQ(IsProgramFolder(c.value), c.folder) << '"' << c.value << '"';
+    }
 }
 
 TEST(SetupFile, IntegerSyntax)

@@ -119,6 +119,17 @@ struct TFile {
 // Every workspace has a window skin and an uninstaller; each case adds its own files.
 const std::string kSkin = "Object=Panel\r\nBitmap=Graphics\\skin.bmp\r\nend\r\n";
 const std::string kUninstaller = "Addfile=Uninstall.exe\r\n";
+// A title and a destination, in a block of their own after a case's lines.
+const std::string kProduct = "Object=Setup\r\nVistraneTitle=Demo\r\nDestination=Demo\r\nend\r\n";
+const std::string kNoTitle =
+    "Setup.ini: error: there is no \"VistraneTitle=\" line in a Setup block, so the setup has no title for its "
+    "shortcuts and its uninstall entry.";
+const std::string kNoDestination =
+    "Setup.ini: error: there is no \"Destination=\" line in a Setup block, so the setup has no folder below Program "
+    "Files to install into.";
+const std::string kFolderNames =
+    "folder names separated by single backslashes, none of them empty, \".\" or \"..\", a device name such as CON "
+    "or NUL, holding / : * ? \" < > | or control characters or ending in a dot or a space";
 
 std::vector<std::string> Check(const std::string& setupText, const std::vector<TFile>& extraFiles)
 {
@@ -149,6 +160,7 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
         {"a sound setup says nothing",
          "Made by the authoring tool\r\nObject=Setup\r\nTargetFile=App.exe\r\nAddfile=app.EXE\r\n" + kUninstaller +
              "Addfile=Additional\\Docs\\Guide.txt\r\nAddfile=graphics\\LOGO.bmp\r\nVistraneTitle=Demo\r\n"
+             "Destination=Vendor\\Demo\r\nFolder=Vendor\\Demo\r\n"
              "Language=German\r\nLicence=Licence.txt\r\nReadMe=Additional\\Docs\\.\\Guide.txt\r\nLaunchProg=1\r\n"
              "DesktopIcon=0\r\nFontstyle=Bold\r\nFontheight= -13\r\nTextBoxColor=$00FFFFFF\r\nend\r\n"
              "Object=Toolweb\r\nTop=10\r\nend\r\n" +
@@ -180,7 +192,21 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "Setup.ini:9: error: \"Width\" needs a whole number, not \"\".",
           "Setup.ini:11: error: the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture "
           "file.",
-          "Setup.ini:14: error: the Button block ends before the line two below it, which names the button."}},
+          "Setup.ini:14: error: the Button block ends before the line two below it, which names the button.",
+          kNoTitle, kNoDestination}},
+        {"names the setup joins into paths and its registry key",
+         "x\r\nObject=Setup\r\nVistraneTitle=Zoreva\\Slash\r\nDestination=\r\nFolder=..\\..\\..\\..\\Startup\r\n" +
+             kUninstaller + "VistraneTitle=Zoreva\r\nend\r\n" + kSkin,
+         {},
+         {"Setup.ini:3: error: \"VistraneTitle\" is \"Zoreva\\Slash\", which cannot name the product's shortcuts and "
+          "its uninstall entry: a title is not empty, holds none of \\ / : * ? \" < > | and no control characters, "
+          "does not end in a dot or a space and is no device name such as CON, NUL, COM1 or LPT1.",
+          "Setup.ini:4: error: \"Destination\" is \"\", which is no folder below Program Files to install into: it "
+          "must be " + kFolderNames + ", and not \"Common Files\", which belongs to Windows.",
+          "Setup.ini:5: error: \"Folder\" is \"..\\..\\..\\..\\Startup\", which is no program folder below the "
+          "Start menu's Programs folder: it must be " + kFolderNames +
+              ", and not Windows' own \"Startup\" or \"Administrative Tools\". Without a \"Folder\" line the setup "
+              "makes no program folder."}},
         {"an end line that closes nothing",
          "x\r\nObject=Setup\r\n" + kUninstaller + "end \r\n" + kSkin + "Object=Toolweb\r\nTop=1\r\n",
          {},
@@ -189,13 +215,14 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "\"end\" line missing above it?",
           "Setup.ini:6: warning: \"Bitmap\" is not a key of the Setup block, so the line is ignored",
           "Setup.ini:8: error: the block \"Object=Toolweb\" has no \"end\" line.",
-          "Setup.ini: error: there is no \"Object=Panel\" block, so the setup window has no skin picture."}},
+          "Setup.ini: error: there is no \"Object=Panel\" block, so the setup window has no skin picture.", kNoTitle,
+          kNoDestination}},
         {"what the setup silently ignores",
          "Object=Setup\r\nObject=Setup\r\nTargetFile = App.exe\r\nTitel=Demo\r\n; a comment\r\n\r\nFolder= Demo\r\n"
          "LaunchProg=true\r\nDesktopIcon=\r\nFontstyle=bold\r\nFontstyle=\r\nLanguage=english\r\n" +
              kUninstaller + "end\r\nObject=Toolbar\r\nTop=3\r\nend\r\n" + kSkin +
              "Object=Button\r\nKind=Bitmap\r\nName=Ok\r\nMask=Graphics\\skin.bmp\r\nend\r\n"
-             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nWidth=5\r\nend\r\n",
+             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nWidth=5\r\nend\r\n" + kProduct,
          {},
          {"Setup.ini:1: warning: the setup never reads the first line, so this block is ignored",
           "Setup.ini:3: warning: spaces around \"=\" belong to the key: \"TargetFile \" is not a key of the Setup "
@@ -222,7 +249,7 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
              "Pressed=Graphics\\short.bmp\r\nDisabled=Graphics\\text.ico\r\nend\r\n"
              "Object=Button\r\nKind=Bitmap\r\nName=Cancel\r\nMask=Graphics\\skin.png\r\n"
              "Touched=Graphics\\absent.bmp\r\nPressed=Additional\\Docs\\skin.bmp\r\nDisabled=Graphics\\text.wmf\r\n"
-             "end\r\n",
+             "end\r\n" + kProduct,
          {{"App.exe", TextBytes("MZ")},
           {"Additional/Docs/Guide.txt", TextBytes("Guide")},
           {"Additional/Docs/skin.bmp", Bmp()},

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -49,11 +51,12 @@ std::vector<std::string> MemberNames(const std::string& listing)
     return names;
 }
 
-// A description the setup starts with: the given Setup block lines and the window's skin.
+// A description the setup starts with: the given Setup block lines, a title
+// and a destination, and the window's skin.
 std::string SetupText(const std::string& setupLines)
 {
     return "Test setup\r\nObject=Setup\r\n" + setupLines +
-           "end\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n";
+           "VistraneTitle=Test\r\nDestination=Test\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n";
 }
 
 const std::string kNoUninstaller =
@@ -75,7 +78,7 @@ protected:
 
     TRun Pack(const std::vector<std::string>& arguments)
     {
-        std::string command = "TMPDIR=" + Quote(TempFiles().string()) + " " + Quote(ZOREVA_PACK);
+        std::string command = "TMPDIR=" + Quote(TempFiles().string()) + " " + Runner + Quote(ZOREVA_PACK);
         for (const auto& word : arguments) command += " " + Quote(word);
         const fs::path errors = Temp.Path() / "stderr.txt";
         command += " 2>" + Quote(errors.string());
@@ -107,7 +110,7 @@ protected:
         fs::create_directories(ws / "Graphics");
         fs::create_directories(ws / "Sounds");
         fs::create_directories(ws / "Additional" / "Docs" / "Pictures");
-        WriteAll(ws / "Setup.ini", TextBytes(SetupText("VistraneTitle=Test\r\n")));
+        WriteAll(ws / "Setup.ini", TextBytes(SetupText("")));
         WriteAll(ws / "Licence.txt", SampleText(3000, 9));
         WriteAll(ws / "Graphics" / "back.bmp", BmpFile(40, 30, 24, std::vector<uint32_t>(40 * 30, 0xFF336699)));
         WriteAll(ws / "Graphics" / "logo.jpg", SampleRandom(7000, 3));
@@ -138,6 +141,7 @@ protected:
     }
 
     TTempFolder Temp;
+    std::string Runner;  // a command the packer runs under, ending in a space
 };
 
 TEST_F(PackTest, ArchivesFoldersRecursivelyAndListsEveryRecord)
@@ -450,10 +454,38 @@ TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
         fs::remove(ws / name);
     }
     MakeWorkspace();
-    WriteAll(ws / "Additional" / "Docs" / "Pictures" / "a:b", TextBytes("no such name on Windows"));
-    EXPECT_EQ(refusal(stub), kNoUninstaller + prefix + "Not a valid member name: a:b\n")
-        << "found while writing a nested archive";
-    fs::remove(ws / "Additional" / "Docs" / "Pictures" / "a:b");
+
+    // Names Windows refuses, or would change by dropping trailing dots and
+    // spaces: the setup could not unpack them. check refuses them alike.
+    const struct {
+        const char* file;     // below the workspace
+        const char* refused;  // the file or the folder named in the message
+        bool isFolder;
+    } badNames[] = {
+        {"a?b.txt", "a?b.txt", false},
+        {"Graphics/pi|pe.bmp", "Graphics/pi|pe.bmp", false},
+        {"Sounds/say \"hi\".wav", "Sounds/say \"hi\".wav", false},
+        {"Additional/dot.", "Additional/dot.", false},
+        {"Additional/Docs/space ", "Additional/Docs/space ", false},
+        {"Additional/Docs/Pictures/a:b", "Additional/Docs/Pictures/a:b", false},
+        {"Additional/Docs/tab\tname", "Additional/Docs/tab\tname", false},
+        {"Additional/Docs/nul.txt", "Additional/Docs/nul.txt", false},
+        {"Additional/Star*/note.txt", "Additional/Star*", true},
+        {"Additional/Docs/Dotted./note.txt", "Additional/Docs/Dotted.", true},
+    };
+    for (const auto& bad : badNames) {
+        fs::create_directories((ws / bad.file).parent_path());
+        WriteAll(ws / bad.file, TextBytes("no such name on Windows"));
+        const std::string message =
+            prefix + (bad.isFolder ? "Folder not packed, as Windows cannot make a folder of that name: "
+                                   : "File not packed, as Windows cannot make a file of that name: ") +
+            (ws / bad.refused).string() + "\n";
+        EXPECT_EQ(refusal(stub), message);
+        const TRun check = Pack({"check", ws.string()});
+        EXPECT_EQ(check.ExitCode, 1) << bad.file;
+        EXPECT_EQ(check.Err, message);
+        fs::remove_all(ws / bad.refused);
+    }
 
     WriteAll(Temp.Path() / "text.exe", TextBytes("MZ, but not much of a program"));
     EXPECT_EQ(refusal(Temp / "text.exe"), prefix + "Not a Windows program: " + (Temp / "text.exe") + "\n");
@@ -509,6 +541,100 @@ TEST_F(PackTest, OutputNeverOverwritesNorLandsInAnInputHoweverSpelled)
     fs::create_directory(Temp.Path() / "inner");
     EXPECT_EQ(Pack({"archive", Temp / "inner/out.x", in}).ExitCode, 0);
     EXPECT_EQ(Pack({"archive", Temp / "in.x", in}).ExitCode, 0);
+}
+
+// A folder the packer may not read is an error of every command that walks
+// it, found before anything is written. Root reads every folder; in a user
+// namespace of its own it is nobody to the files' owner, so permissions bite.
+TEST_F(PackTest, AFolderThatCannotBeReadStopsBuildCheckAndArchive)
+{
+    if (geteuid() == 0) {
+        if (std::system("unshare --user true >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "run as root without user namespaces: every folder can be read";
+        Runner = "unshare --user ";
+    }
+    const fs::path ws = MakeWorkspace();
+    const fs::path locked = ws / "Additional" / "Docs" / "Locked";
+    fs::create_directory(locked);
+    WriteAll(locked / "secret.txt", TextBytes("never packed as missing"));
+    fs::permissions(locked, fs::perms::none);
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe", archive = Temp / "earlier.x";
+    WriteAll(archive, TextBytes("an earlier archive"));
+    const std::string refusal = "zoreva-pack: Cannot read folder \"" + locked.string() + "\". Permission denied\n";
+
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"build", "--stub", stub, "--from", ws.string(), "--out", setup},
+                                               {"check", ws.string()},
+                                               {"archive", archive, ws.string()}}) {
+        const TRun run = Pack(arguments);
+        EXPECT_EQ(run.ExitCode, 1) << arguments[0];
+        EXPECT_EQ(run.Err, refusal) << arguments[0];
+    }
+    EXPECT_FALSE(fs::exists(setup));
+    EXPECT_EQ(ReadAll(archive), TextBytes("an earlier archive"));
+    EXPECT_TRUE(fs::is_empty(TempFiles()));
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+// Links are followed, to files and to folders elsewhere, as an author may keep
+// parts of a product there; but never to the output, which would be read
+// while it is written, nor round in a circle.
+TEST_F(PackTest, WalksFollowLinksButNeitherIntoTheOutputNorRoundInCircles)
+{
+    MakeTree();
+    const fs::path ws = MakeWorkspace(), in = Temp.Path() / "in", elsewhere = Temp.Path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    WriteAll(elsewhere / "note.txt", TextBytes("kept elsewhere"));
+    fs::create_directory_symlink(elsewhere, in / "ext");
+    fs::create_symlink(elsewhere / "note.txt", in / "alias.txt");
+    fs::create_directory_symlink(elsewhere, ws / "Additional" / "Ext");
+    const std::string stub = MakeStub(), out = Temp / "out.x", setup = Temp / "setup.exe";
+
+    ASSERT_EQ(Pack({"archive", out, in.string()}).ExitCode, 0);
+    const TRun list = Pack({"list", out});
+    EXPECT_NE(list.Out.find("\t\talias.txt\n"), std::string::npos) << list.Out;
+    EXPECT_NE(list.Out.find("\text\tnote.txt\n"), std::string::npos) << list.Out;
+    const TRun build = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
+    ASSERT_EQ(build.ExitCode, 0) << build.Err;
+    Unpack(setup, Temp.Path() / "unpacked");
+    EXPECT_EQ(ReadAll(Temp.Path() / "unpacked" / "Additional" / "Ext" / "note.txt"), TextBytes("kept elsewhere"));
+    fs::remove(out);
+
+    const std::string earlier = "an earlier output";
+    const struct {
+        fs::path link, target;
+        std::vector<std::string> arguments;
+        bool outputExists;  // else none may be left behind
+        std::string message;
+    } cases[] = {
+        {in / "out-link", out, {"archive", out, in.string()}, false,
+         "Output would be packed into itself: " + (in / "out-link").string()},
+        {in / "bin" / "old.x", out, {"archive", out, in.string()}, true,
+         "Output would be packed into itself: " + (in / "bin" / "old.x").string()},
+        {in / "bin" / "loop", in, {"archive", out, in.string()}, false,
+         "Folder not packed, as it leads back into a folder it lies in: " + (in / "bin" / "loop").string()},
+        {ws / "Additional" / "Docs" / "loop", ws / "Additional",
+         {"build", "--stub", stub, "--from", ws.string(), "--out", setup}, false,
+         "Folder not packed, as it leads back into a folder it lies in: " + (ws / "Additional/Docs/loop").string()},
+        {ws / "Additional" / "loop", ws, {"check", ws.string()}, false,
+         "Folder not packed, as it leads back into a folder it lies in: " + (ws / "Additional/loop").string()},
+        {ws / "Additional" / "old.exe", setup, {"build", "--stub", stub, "--from", ws.string(), "--out", setup}, true,
+         "Output would overwrite the file to pack " + (ws / "Additional/old.exe").string()},
+    };
+    for (const auto& c : cases) {
+        const std::string output = c.arguments[0] == "archive" ? out : setup;
+        fs::remove(output);
+        if (c.outputExists) WriteAll(output, TextBytes(earlier));
+        if (fs::is_directory(c.target)) fs::create_directory_symlink(c.target, c.link);
+        else fs::create_symlink(c.target, c.link);
+        const TRun run = Pack(c.arguments);
+        EXPECT_EQ(run.ExitCode, 1) << c.message;
+        EXPECT_EQ(run.Err, "zoreva-pack: " + c.message + "\n");
+        if (c.outputExists) EXPECT_EQ(ReadAll(output), TextBytes(earlier)) << c.message;
+        else EXPECT_FALSE(fs::exists(output)) << c.message;
+        EXPECT_TRUE(fs::is_empty(TempFiles())) << c.message;
+        fs::remove(c.link);
+    }
 }
 
 TEST_F(PackTest, ListAndExtractTellASetupFromAnArchiveStartingWithAProgram)

@@ -68,7 +68,8 @@ run w extract n.x flat.w
 check "extract flat: identical trees" diff -r flat.n flat.w
 
 mkdir -p ws/Graphics ws/Sounds ws/Additional/Docs/Pictures
-printf 'x\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >ws/Setup.ini
+printf 'x\r\nObject=Setup\r\nVistraneTitle=Parity\r\nDestination=Parity\r\nend\r\n' >ws/Setup.ini
+printf 'Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >>ws/Setup.ini
 head -c 30000 /dev/urandom >ws/Graphics/back.bmp
 printf 'click' >ws/Sounds/click.wav
 cp in/readme.txt ws/Additional/
