@@ -305,6 +305,7 @@ command_bench() {
     "$ROOT/build/native/bin/extract_benchmark" "$@"
     "$ROOT/build/native/bin/build_benchmark"
     "$ROOT/build/native/bin/region_benchmark"
+    "$ROOT/build/native/bin/undo_plan_benchmark"
     start_display
     ensure_wine_prefix
     WINEPREFIX=$WINEPREFIX_DIR wine "$WINE_BIN/render_benchmark.exe"

@@ -9,10 +9,13 @@
 #include "utilities/FolderTree.h"
 #include "utilities/Handles.h"
 #include "utilities/SetupError.h"
+#include "utilities/TrustedFolders.h"
 
 namespace {
 
 std::string WorkspacePath;
+// Keeps the workspace in its place until it is removed.
+TFileHandle WorkspaceHold;
 
 ESetupError LastOSError()
 {
@@ -28,7 +31,7 @@ struct TWorkspaceRemoval {
     ~TWorkspaceRemoval()
     {
         try {
-            if (!WorkspacePath.empty() && files::DirectoryExists(WorkspacePath)) DeleteFolderTree(WorkspacePath);
+            RemoveWorkspace();
         } catch (const ESetupError&) {
             // Nobody is left to tell at this point; the folder stays in the temporary folder.
         }
@@ -68,15 +71,29 @@ std::string GetTempFolder()
 void CreateWorkspace()
 {
     const std::string temp = GetTempFolder();
+    // Without elevation nothing is installed, and a folder of the administrators' could not even be written.
+    const bool adminOnly = files::RunsAsAdministrator();
     for (unsigned n = 1;; ++n) {
         WorkspacePath = temp + kWorkspacePrefix + std::to_string(n);
-        switch (files::CreateNewFolder(WorkspacePath)) {
-        case files::TFolderCreation::Created: return;
+        const files::TFolderCreation creation =
+            adminOnly ? files::CreateAdminOnlyFolder(WorkspacePath) : files::CreateNewFolder(WorkspacePath);
+        switch (creation) {
+        case files::TFolderCreation::Created: break;
         case files::TFolderCreation::NameTaken: continue;
         case files::TFolderCreation::Failed:
             throw ESetupError("Cannot create folder \"" + WorkspacePath + "\". " + files::LastSystemError());
         }
+        WorkspaceHold = files::HoldFolder(WorkspacePath);
+        if (!WorkspaceHold)
+            throw ESetupError("Cannot open folder \"" + WorkspacePath + "\". " + files::LastSystemError());
+        return;
     }
+}
+
+void RemoveWorkspace()
+{
+    WorkspaceHold.Reset();
+    if (!WorkspacePath.empty() && files::DirectoryExists(WorkspacePath)) DeleteFolderTree(WorkspacePath);
 }
 
 const std::string& WorkspaceFolder()

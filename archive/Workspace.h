@@ -15,7 +15,15 @@ std::string GetTempFolder();
 // whose name is free, and remembers it as WorkspaceFolder. A name already
 // taken by a folder or a file is skipped, so setups starting together never
 // share or fail. The workspace is deleted again when the program ends.
+//
+// The temporary folder is the user's, and an elevated setup installs and
+// starts what it unpacked there: so an elevated setup makes the workspace
+// one that only administrators and SYSTEM may change, from its creation on,
+// and holds it open so that it cannot be renamed and replaced while the
+// setup runs (the user may rename anything in a folder of their own).
 void CreateWorkspace();
+// Lets go of the workspace and deletes it with all it holds (DeleteFolderTree).
+void RemoveWorkspace();
 // Empty until CreateWorkspace; then the workspace path without a trailing backslash.
 const std::string& WorkspaceFolder();
 

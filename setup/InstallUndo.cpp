@@ -1,12 +1,20 @@
 #include "setup/InstallUndo.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 
 namespace {
 
 const char kLinkPrefix[] = "LINK=";
 const char kFilePrefix[] = "COPYFILE=";
 const char kFolderPrefix[] = "DIRECTORY=";
+
+// MAX_PATH less its terminating NUL: the setup names nothing longer.
+constexpr size_t kMaxPathLength = 259;
+// An installation makes far fewer folders than files; a log whose files lie
+// in more folders than this, each looked at once, was not written by a setup.
+constexpr size_t kMaxFolders = 200000;
 
 bool StartsWith(const std::string& text, const std::string& prefix)
 {
@@ -23,115 +31,255 @@ bool IsDriveLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// The part after "X:\" or after "\\server\share\"; none when the path has neither root.
-bool SplitRoot(const std::string& path, std::string& below)
-{
-    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && IsSeparator(path[2])) {
-        below = path.substr(3);
-        return true;
-    }
-    if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return false;
-    const size_t server = path.find_first_of("\\/", 2);
-    if (server == std::string::npos || server == 2) return false;
-    const size_t share = path.find_first_of("\\/", server + 1);
-    if (share == std::string::npos || share == server + 1) return false;
-    below = path.substr(share + 1);
-    return true;
-}
-
-// Windows drops trailing dots and spaces from a name, so ".. " climbs like "..".
-bool IsDotsAndSpaces(const std::string& component)
-{
-    return component.find_first_not_of(". ") == std::string::npos;
-}
-
 std::string ParentOf(const std::string& path)
 {
     const size_t cut = path.find_last_of("\\/");
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-bool IsStrictlyBelow(const std::string& path, std::string folder)
+char UpperAscii(char c)
 {
-    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
-    return path.size() > folder.size() && StartsWith(path, folder);
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// The copy loop makes the folders of deeper entries without recording them;
-// they are found again from the files below a recorded folder, deepest first,
-// or the recorded folders above them would never be empty.
-bool Names(const std::vector<TRemoval>& folders, const std::string& path)
-{
-    return std::any_of(folders.begin(), folders.end(), [&path](const TRemoval& folder) { return folder.Path == path; });
-}
-
-std::vector<TRemoval> UnrecordedFolders(const std::vector<TRemoval>& files, const std::vector<TRemoval>& recorded)
-{
-    const auto belowRecorded = [&recorded](const std::string& path) {
-        return std::any_of(recorded.begin(), recorded.end(),
-                           [&path](const TRemoval& folder) { return IsStrictlyBelow(path, folder.Path); });
-    };
-    const auto deeper = [](const TRemoval& a, const TRemoval& b) { return a.Path.size() > b.Path.size(); };
-    // Each folder goes after those as deep as it, so equals keep the order they were found in.
-    std::vector<TRemoval> found;
-    for (const TRemoval& file : files)
-        for (std::string folder = ParentOf(file.Path); belowRecorded(folder); folder = ParentOf(folder))
-            if (!Names(found, folder) && !Names(recorded, folder)) {
-                TRemoval removal{TRemovalKind::Folder, folder};
-                const auto place = std::upper_bound(found.begin(), found.end(), removal, deeper);
-                found.insert(place, std::move(removal));
-            }
-    return found;
-}
-
-// "c:/Apps\\x\" and "C:\APPS\X" become the same text, so they compare equal.
+// "c:/Apps\\x. \" and "C:\APPS\X" become the same text, so they compare equal.
 std::string ComparablePath(const std::string& path)
 {
-    std::string result;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const char c = IsSeparator(path[i]) ? '\\' : path[i];
-        // The leading pair of a share name stays; elsewhere a doubled backslash is one.
-        if (c == '\\' && i > 1 && !result.empty() && result.back() == '\\') continue;
-        result += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    std::string result(path.size(), '\0');
+    size_t length = 0, i = 0;
+    // A share's leading pair stays, as does a lone leading backslash.
+    for (; i < path.size() && i < 2 && IsSeparator(path[i]); ++i) result[length++] = '\\';
+    const size_t root = length;
+    size_t component = length;  // where the current name starts in result
+    const auto endComponent = [&] {
+        size_t kept = length;
+        while (kept > component && (result[kept - 1] == '.' || result[kept - 1] == ' ')) --kept;
+        // A name of dots and spaces alone stays, so that the path still reads as climbing.
+        if (kept > component) length = kept;
+        // An empty name is a doubled backslash.
+        if (length > component) result[length++] = '\\';
+        component = length;
+    };
+    for (; i < path.size(); ++i) {
+        if (IsSeparator(path[i]))
+            endComponent();
+        else
+            result[length++] = UpperAscii(path[i]);
     }
-    while (result.size() > 1 && result.back() == '\\') result.pop_back();
+    endComponent();
+    if (length > root && result[length - 1] == '\\') --length;
+    result.resize(length);
     return result;
 }
 
-bool IsShellFolder(const std::string& path, const TUndoLimits& limits)
+// Both comparable: the folder itself or anything below it.
+bool ComparableInside(const std::string& inner, const std::string& outer)
 {
-    return std::any_of(limits.ShellFolders.begin(), limits.ShellFolders.end(),
-                       [&path](const std::string& folder) { return !folder.empty() && IsSamePath(path, folder); });
+    return inner == outer || (inner.size() > outer.size() && StartsWith(inner, outer) && inner[outer.size()] == '\\');
 }
 
-bool InsideIfSet(const std::string& path, const std::string& folder)
+// The limits in comparable form, each folder worked out once. The lists are
+// short (some twenty shell folders), so they are searched from end to end.
+struct TComparableLimits {
+    std::string WindowsFolder;
+    std::vector<std::string> ShellFolders;
+    std::string Installation;
+    std::vector<std::pair<std::string, std::string>> ProgramsFolders;  // comparable, as given
+    std::vector<std::pair<std::string, std::string>> DesktopLinks;     // comparable link, its desktop
+    bool LimitsLinks = false;
+
+    bool IsShellFolder(const std::string& comparable) const
+    {
+        return std::find(ShellFolders.begin(), ShellFolders.end(), comparable) != ShellFolders.end();
+    }
+    const std::string* DesktopOf(const std::string& comparableLink) const
+    {
+        for (const auto& [link, desktop] : DesktopLinks)
+            if (link == comparableLink) return &desktop;
+        return nullptr;
+    }
+};
+
+TComparableLimits Comparable(const TUndoLimits& limits)
 {
-    return folder.empty() || IsInside(path, folder);
+    TComparableLimits comparable;
+    if (!limits.WindowsFolder.empty()) comparable.WindowsFolder = ComparablePath(limits.WindowsFolder);
+    for (const std::string& folder : limits.ShellFolders)
+        if (!folder.empty()) comparable.ShellFolders.push_back(ComparablePath(folder));
+    if (!limits.Installation.empty()) comparable.Installation = ComparablePath(limits.Installation);
+    for (const std::string& folder : limits.ProgramsFolders)
+        if (!folder.empty()) comparable.ProgramsFolders.emplace_back(ComparablePath(folder), folder);
+    for (const std::string& desktop : limits.Desktops)
+        if (!desktop.empty() && !limits.Title.empty())
+            comparable.DesktopLinks.emplace_back(ComparablePath(desktop + "\\" + limits.Title + ".lnk"), desktop);
+    comparable.LimitsLinks = !limits.ProgramsFolders.empty() || !limits.Desktops.empty();
+    return comparable;
 }
 
-// The program folder is the one that holds the shortcuts the setup made.
-bool HoldsLink(const std::vector<std::string>& lines, const std::string& folder)
+// What the plan knows of a folder, by its comparable path.
+struct TFolder {
+    bool Recorded = false;                    // named by an allowed DIRECTORY entry
+    const std::string* ProgramRoot = nullptr;  // holds allowed shortcuts: a program folder, below this
+    bool Looked = false;                      // walked past on the way up from a file
+    bool BelowRecorded = false;               // then: a recorded folder lies above it
+};
+using TFolders = std::map<std::string, TFolder>;
+
+struct TEntry {
+    const std::string* Line = nullptr;
+    TRemoval Removal;
+    std::string Comparable;  // only for entries of a safe form
+    bool IsLink = false;
+    bool Allowed = false;
+};
+
+bool ParseEntry(const std::string& line, TEntry& entry)
 {
-    return std::any_of(lines.begin(), lines.end(), [&folder](const std::string& line) {
-        return StartsWith(line, kLinkPrefix) && IsSamePath(ParentOf(line.substr(sizeof kLinkPrefix - 1)), folder);
-    });
+    entry.Line = &line;
+    if (StartsWith(line, kLinkPrefix)) {
+        entry.Removal = {TRemovalKind::File, line.substr(sizeof kLinkPrefix - 1), {}};
+        entry.IsLink = true;
+    } else if (StartsWith(line, kFilePrefix)) {
+        entry.Removal = {TRemovalKind::File, line.substr(sizeof kFilePrefix - 1), {}};
+    } else if (StartsWith(line, kFolderPrefix)) {
+        entry.Removal = {TRemovalKind::Folder, line.substr(sizeof kFolderPrefix - 1), {}};
+    } else {
+        return false;
+    }
+    return true;
 }
 
-bool IsLinkFile(const std::string& path)
+bool IsLinkFile(const std::string& comparable)
 {
-    const std::string name = ComparablePath(path);
-    return name.size() > 4 && name.compare(name.size() - 4, 4, ".LNK") == 0;
+    return comparable.size() > 4 && comparable.compare(comparable.size() - 4, 4, ".LNK") == 0;
 }
 
-bool IsAllowed(const TRemoval& removal, bool isLink, const std::vector<std::string>& lines, const TUndoLimits& limits)
+// The folder a removal starts from when the plan knows no trusted one: the entry's own.
+const std::string kOwnFolder;
+
+// Both comparable: path lies in a folder somewhere below folder.
+bool LiesBelowFolderIn(const std::string& path, const std::string& folder)
 {
-    if (!IsRemovablePath(removal.Path)) return false;
-    if (!limits.WindowsFolder.empty() && IsInside(removal.Path, limits.WindowsFolder)) return false;
-    if (isLink) return IsLinkFile(removal.Path);
-    if (removal.Kind == TRemovalKind::File) return InsideIfSet(removal.Path, limits.Installation);
-    if (IsShellFolder(removal.Path, limits)) return false;
-    return InsideIfSet(removal.Path, limits.Installation) || HoldsLink(lines, removal.Path);
+    return path.size() > folder.size() + 1 && StartsWith(path, folder) && path[folder.size()] == '\\' &&
+           path.find('\\', folder.size() + 1) != std::string::npos;
 }
+
+// Where a LINK entry may stand, and the folder its removal starts from; none
+// when it may stand nowhere.
+const std::string* LinkRoot(const TEntry& entry, const TComparableLimits& limits)
+{
+    if (!IsLinkFile(entry.Comparable)) return nullptr;
+    if (!limits.LimitsLinks) return &kOwnFolder;
+    for (const auto& [programs, given] : limits.ProgramsFolders)
+        if (LiesBelowFolderIn(entry.Comparable, programs)) return &given;
+    return limits.DesktopOf(entry.Comparable);
+}
+
+// The folder a COPYFILE or DIRECTORY entry's removal starts from; none when
+// the entry is not allowed. folders: the program folders found so far.
+const std::string* FileOrFolderRoot(const TEntry& entry, const TComparableLimits& limits, const TUndoLimits& given,
+                                    const TFolders& folders)
+{
+    const bool inside = limits.Installation.empty() || ComparableInside(entry.Comparable, limits.Installation);
+    const std::string* installation = limits.Installation.empty() ? &kOwnFolder : &given.Installation;
+    if (entry.Removal.Kind == TRemovalKind::File) return inside ? installation : nullptr;
+    if (limits.IsShellFolder(entry.Comparable)) return nullptr;
+    if (inside) return installation;
+    const auto programFolder = folders.find(entry.Comparable);
+    return programFolder == folders.end() ? nullptr : programFolder->second.ProgramRoot;
+}
+
+void SetRoot(TEntry& entry, const std::string* root)
+{
+    entry.Allowed = root != nullptr;
+    if (root) entry.Removal.Root = root == &kOwnFolder ? ParentOf(entry.Removal.Path) : *root;
+}
+
+// Cuts a path to the folder it lies in, spelt as in the path, without trailing backslashes.
+void ShortenToFolder(std::string& path)
+{
+    const size_t cut = path.find_last_of("\\/");
+    path.resize(cut == std::string::npos ? 0 : cut);
+    while (!path.empty() && IsSeparator(path.back())) path.pop_back();
+}
+
+std::string FolderOf(std::string path)
+{
+    ShortenToFolder(path);
+    return path;
+}
+
+// The copy loop makes the folders of deeper entries without recording them;
+// they are found again from the files below a recorded folder, or the
+// recorded folders above them would never be empty. Each folder is looked
+// at once, so the work grows with the log, not with its square; and a log
+// that would imply more folders than any installation makes is refused.
+class TUnrecordedFolders {
+public:
+    explicit TUnrecordedFolders(TFolders& folders, const TComparableLimits& limits) : Folders(folders), Limits(limits)
+    {
+    }
+
+    // False once the folders looked at pass kMaxFolders.
+    bool AddFoldersAbove(const TEntry& file)
+    {
+        // Up to the first folder already looked at; below it, each folder's state follows from its parent's.
+        Chain.clear();
+        std::string raw = FolderOf(file.Removal.Path), key = ParentOf(file.Comparable);
+        bool parentBelow = false;
+        while (!key.empty()) {
+            const auto known = Folders.find(key);
+            if (known != Folders.end() && known->second.Looked) {
+                parentBelow = known->second.BelowRecorded || known->second.Recorded;
+                break;
+            }
+            Chain.push_back({raw, key, false});
+            ShortenToFolder(raw);
+            const size_t cut = key.find_last_of('\\');
+            key.resize(cut == std::string::npos ? 0 : cut);
+        }
+        Looked += Chain.size();
+        if (Looked > kMaxFolders) return false;
+        for (size_t i = Chain.size(); i-- > 0;) {
+            TFolder& folder = Folders[Chain[i].Key];
+            folder.Looked = true;
+            folder.BelowRecorded = parentBelow;
+            Chain[i].Remove = parentBelow && !folder.Recorded && !Limits.IsShellFolder(Chain[i].Key);
+            parentBelow = parentBelow || folder.Recorded;
+        }
+        for (TLink& link : Chain)
+            if (link.Remove) Add({TRemovalKind::Folder, std::move(link.Raw), file.Removal.Root});
+        return true;
+    }
+
+    // Deepest first; folders of one depth in the order they were found.
+    std::vector<TRemoval> DeepestFirst()
+    {
+        std::vector<TRemoval> folders;
+        for (auto bucket = BySize.rbegin(); bucket != BySize.rend(); ++bucket)
+            for (TRemoval& folder : *bucket) folders.push_back(std::move(folder));
+        return folders;
+    }
+
+private:
+    struct TLink {
+        std::string Raw, Key;  // spelt as in the log, comparable
+        bool Remove;
+    };
+
+    void Add(TRemoval folder)
+    {
+        const size_t size = folder.Path.size();
+        if (BySize.size() <= size) BySize.resize(size + 1);
+        BySize[size].push_back(std::move(folder));
+    }
+
+    TFolders& Folders;
+    const TComparableLimits& Limits;
+    size_t Looked = 0;
+    std::vector<TLink> Chain;
+    std::vector<std::vector<TRemoval>> BySize;
+};
 
 }  // namespace
 
@@ -142,8 +290,7 @@ bool IsSamePath(const std::string& a, const std::string& b)
 
 bool IsInside(const std::string& path, const std::string& folder)
 {
-    const std::string inner = ComparablePath(path), outer = ComparablePath(folder);
-    return inner == outer || StartsWith(inner, outer + '\\');
+    return ComparableInside(ComparablePath(path), ComparablePath(folder));
 }
 
 bool ParseSetupLog(const std::string& text, TSetupLog& log)
@@ -157,11 +304,12 @@ bool ParseSetupLog(const std::string& text, TSetupLog& log)
         lines.push_back(line);
         start = end + 1;
     }
-    if (lines.size() < 3 || lines[0] != "SetupLOG" || !StartsWith(lines[1], "NAME=") || !StartsWith(lines[2], "KEY="))
+    if (lines.size() < 3 || lines.size() - 3 > kMaxLogEntries || lines[0] != "SetupLOG" ||
+        !StartsWith(lines[1], "NAME=") || !StartsWith(lines[2], "KEY="))
         return false;
     log.Name = lines[1].substr(5);
     log.Key = lines[2].substr(4);
-    log.Entries.assign(lines.begin() + 3, lines.end());
+    log.Entries.assign(std::make_move_iterator(lines.begin() + 3), std::make_move_iterator(lines.end()));
     return true;
 }
 
@@ -172,52 +320,78 @@ bool IsProductKeyName(const std::string& key)
 
 bool IsRemovablePath(const std::string& path)
 {
-    std::string below;
-    if (!SplitRoot(path, below)) return false;
-    if (below.find(':') != std::string::npos || below.find('\0') != std::string::npos) return false;
+    // Only "X:\": a share, "\\?\" and "\\.\" reach places the setup never installs to,
+    // and past the rules that compare names.
+    if (path.size() > kMaxPathLength || path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' ||
+        !IsSeparator(path[2]))
+        return false;
     bool namesSomething = false;
-    std::string component;
-    for (size_t i = 0; i <= below.size(); ++i) {
-        if (i < below.size() && !IsSeparator(below[i])) {
-            component += below[i];
-            continue;
+    for (size_t start = 3; start < path.size();) {
+        size_t end = start;
+        bool dotsAndSpaces = true;
+        for (; end < path.size() && !IsSeparator(path[end]); ++end) {
+            if (path[end] == ':' || path[end] == '\0') return false;
+            dotsAndSpaces = dotsAndSpaces && (path[end] == '.' || path[end] == ' ');
         }
-        // An empty component is a doubled backslash, which the installation writes after a picked folder.
-        if (!component.empty()) {
-            if (IsDotsAndSpaces(component)) return false;
+        // An empty name is a doubled backslash, which the installation writes after a
+        // picked folder. Windows drops trailing dots and spaces, so ".. " climbs like "..".
+        if (end > start) {
+            if (dotsAndSpaces) return false;
             namesSomething = true;
         }
-        component.clear();
+        start = end + 1;
     }
     return namesSomething;
 }
 
 TUndoPlan UndoPlan(const std::vector<std::string>& lines, const TUndoLimits& limits)
 {
-    TUndoPlan plan;
-    std::vector<TRemoval> folders;
+    const TComparableLimits comparable = Comparable(limits);
+    std::vector<TEntry> entries;
+    entries.reserve(lines.size());
     for (const std::string& line : lines) {
-        TRemoval removal;
-        const bool isLink = StartsWith(line, kLinkPrefix);
-        if (isLink)
-            removal = {TRemovalKind::File, line.substr(sizeof kLinkPrefix - 1)};
-        else if (StartsWith(line, kFilePrefix))
-            removal = {TRemovalKind::File, line.substr(sizeof kFilePrefix - 1)};
-        else if (StartsWith(line, kFolderPrefix))
-            removal = {TRemovalKind::Folder, line.substr(sizeof kFolderPrefix - 1)};
-        else
-            continue;
-        if (!IsAllowed(removal, isLink, lines, limits))
-            plan.Refused.push_back(line);
-        else
-            (removal.Kind == TRemovalKind::File ? plan.Removals : folders).push_back(removal);
+        TEntry entry;
+        if (!ParseEntry(line, entry)) continue;
+        // The form first: its length bounds the work on the names.
+        if (IsRemovablePath(entry.Removal.Path)) {
+            entry.Comparable = ComparablePath(entry.Removal.Path);
+            const bool inWindows = !comparable.WindowsFolder.empty() &&
+                                   ComparableInside(entry.Comparable, comparable.WindowsFolder);
+            if (inWindows) entry.Comparable.clear();
+            else if (entry.IsLink) SetRoot(entry, LinkRoot(entry, comparable));
+        }
+        entries.push_back(std::move(entry));
     }
-    std::vector<TRemoval> unrecorded = UnrecordedFolders(plan.Removals, folders);
-    // A folder between the recorded ones may still be one the system owns.
-    unrecorded.erase(std::remove_if(unrecorded.begin(), unrecorded.end(),
-                                    [&limits](const TRemoval& folder) { return IsShellFolder(folder.Path, limits); }),
-                     unrecorded.end());
-    plan.Removals.insert(plan.Removals.end(), unrecorded.begin(), unrecorded.end());
-    plan.Removals.insert(plan.Removals.end(), folders.begin(), folders.end());
+    // The program folder is the one that holds the shortcuts the setup made
+    // (the desktop holds one too, but is no program folder).
+    TFolders folders;
+    for (const TEntry& entry : entries)
+        if (entry.IsLink && entry.Allowed && !comparable.DesktopOf(entry.Comparable))
+            folders[ParentOf(entry.Comparable)].ProgramRoot = LinkRoot(entry, comparable);
+
+    TUndoPlan plan;
+    std::vector<TEntry*> files, recorded;
+    for (TEntry& entry : entries) {
+        if (!entry.IsLink && !entry.Comparable.empty())
+            SetRoot(entry, FileOrFolderRoot(entry, comparable, limits, folders));
+        if (!entry.Allowed)
+            plan.Refused.push_back(*entry.Line);
+        else
+            (entry.Removal.Kind == TRemovalKind::File ? files : recorded).push_back(&entry);
+    }
+    for (const TEntry* folder : recorded) folders[folder->Comparable].Recorded = true;
+    TUnrecordedFolders unrecorded(folders, comparable);
+    for (const TEntry* file : files) {
+        if (!unrecorded.AddFoldersAbove(*file)) {
+            plan.TooLarge = true;
+            plan.Removals.clear();
+            return plan;
+        }
+    }
+    std::vector<TRemoval> found = unrecorded.DeepestFirst();
+    plan.Removals.reserve(files.size() + found.size() + recorded.size());
+    for (TEntry* file : files) plan.Removals.push_back(std::move(file->Removal));
+    for (TRemoval& folder : found) plan.Removals.push_back(std::move(folder));
+    for (TEntry* folder : recorded) plan.Removals.push_back(std::move(folder->Removal));
     return plan;
 }

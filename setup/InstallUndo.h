@@ -12,6 +12,11 @@ enum class TRemovalKind { File, Folder };
 struct TRemoval {
     TRemovalKind Kind = TRemovalKind::File;
     std::string Path;
+    // The folder below which no junction or symbolic link may stand on the
+    // way to Path: the installation folder, the Programs folder that holds
+    // the program folder, or the desktop. Path's own folder where the plan
+    // knows none of them (the setup's own undo, right after its run).
+    std::string Root;
 };
 
 struct TUndoPlan {
@@ -21,27 +26,39 @@ struct TUndoPlan {
     // when empty, so nothing the user put there is lost.
     std::vector<TRemoval> Removals;
     // Entries whose path could name something that was never installed: not
-    // absolute, climbing with "." or "..", or a drive or share root.
+    // a plain "X:\..." path (no share, no "\\?\" or "\\.\" form), longer
+    // than the setup ever writes, climbing with "." or "..", or a drive root;
+    // and entries outside the limits below.
     std::vector<std::string> Refused;
+    // The files lie in more folders than any installation makes: no log a
+    // setup wrote. Removals is empty.
+    bool TooLarge = false;
 };
 
 // What an uninstaller must never remove, whatever a (possibly edited) log
 // says: nothing inside the Windows folder, no shell folder as a DIRECTORY
 // entry; and, when Installation is set, no COPYFILE entry outside it and no
 // DIRECTORY entry that is neither inside it nor the folder of a LINK entry
-// (the program folder). Empty members protect nothing.
+// (the program folder). When Programs folders or desktops are given, a LINK
+// entry is either a shortcut in a program folder below a Programs folder, or
+// the desktop shortcut named after Title. Empty members protect nothing.
 struct TUndoLimits {
     std::string WindowsFolder;
     std::vector<std::string> ShellFolders;
     std::string Installation;
+    std::vector<std::string> ProgramsFolders;
+    std::vector<std::string> Desktops;
+    std::string Title;
 };
 
-// Lines of other kinds (the log's header lines among them) are skipped.
+// Lines of other kinds (the log's header lines among them) are skipped. The
+// time taken grows with the log's length, whatever its lines hold.
 TUndoPlan UndoPlan(const std::vector<std::string>& lines, const TUndoLimits& limits = {});
 
 bool IsRemovablePath(const std::string& path);
 
-// Windows' comparison: letter case, slashes and doubled or trailing backslashes do not matter.
+// Windows' comparison: letter case, slashes, doubled or trailing backslashes
+// and the dots and spaces Windows drops from the end of a name do not matter.
 bool IsSamePath(const std::string& a, const std::string& b);
 // True for the folder itself and everything below it.
 bool IsInside(const std::string& path, const std::string& folder);
@@ -53,14 +70,24 @@ struct TSetupLog {
     std::string Key;
     std::vector<std::string> Entries;
 };
-// False when the text does not start with the three header lines.
+// False when the text does not start with the three header lines, or holds
+// more entries than any installation records (kMaxLogEntries).
 bool ParseSetupLog(const std::string& text, TSetupLog& log);
+// The setup records one line per file, shortcut and folder it makes, each of
+// some 40 to 260 characters: a log that reaches this many entries within the
+// uninstaller's 16 MiB was not written by a setup.
+constexpr size_t kMaxLogEntries = 500000;
 
 // A KEY that is empty or holds a backslash would name another key than the product's own.
 bool IsProductKeyName(const std::string& key);
 
 #ifdef _WIN32
+struct TRemovalResult {
+    std::vector<std::string> Left;         // files and shortcuts still there: in use
+    std::vector<std::string> BehindLinks;  // not touched: a junction or symbolic link stood in the way
+};
 // Removes in the given order: files (read-only ones too), then folders, each
-// folder only when empty. Returns the files and links still there afterwards.
-std::vector<std::string> PerformRemovals(const std::vector<TRemoval>& removals);
+// folder only when empty, each only when no junction or symbolic link stands
+// between its Root and it.
+TRemovalResult PerformRemovals(const std::vector<TRemoval>& removals);
 #endif

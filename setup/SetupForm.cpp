@@ -12,7 +12,6 @@
 #include "setup/InstallPlan.h"
 #include "setup/InstallRun.h"
 #include "utilities/FileSystem.h"
-#include "utilities/FolderTree.h"
 #include "utilities/SetupError.h"
 #include "utilities/Shell.h"
 
@@ -136,8 +135,7 @@ TSetupForm::TSetupForm()
 TSetupForm::~TSetupForm()
 {
     RunGuarded([this] {
-        const std::string folder = WithoutBackslash(Workspace);
-        if (!folder.empty() && files::DirectoryExists(folder)) DeleteFolderTree(folder);
+        if (!Workspace.empty()) RemoveWorkspace();
     });
 }
 

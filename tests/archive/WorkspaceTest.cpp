@@ -112,8 +112,13 @@ TEST(Workspace, TakesTheFirstFreeNumber)
     CreateWorkspace();
     EXPECT_EQ(WorkspaceFolder(), (root / "QXTemp1").string());
 
+    // Held while the setup runs: nobody can rename the workspace and put another in its place.
+    EXPECT_FALSE(MoveFileA((root / "QXTemp1").string().c_str(), (root / "Moved").string().c_str()));
+    EXPECT_TRUE(fs::is_directory(root / "QXTemp1"));
+    RemoveWorkspace();
+    EXPECT_FALSE(fs::exists(root / "QXTemp1"));
+
     // A file in the way is a taken name too.
-    fs::remove(root / "QXTemp1");
     WriteAll(root / "QXTemp1", TextBytes("in the way"));
     fs::remove(root / "QXTemp2");
     CreateWorkspace();

@@ -31,7 +31,6 @@ TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
         {K::File, "D:\\Apps\\\\Additional\\Docs\\b.txt"},
         {K::File, "D:\\Apps\\\\Additional\\Docs\\Old\\a.txt"},
         {K::File, "D:\\Apps\\\\App.exe"},
-        {K::File, "\\\\server\\share\\App\\App.exe"},
         {K::Folder, "D:\\Apps\\\\Additional\\Docs\\Old"},
         {K::Folder, "D:\\Apps\\\\Additional\\Docs"},
         {K::Folder, "D:\\Apps\\\\Additional"},
@@ -46,7 +45,8 @@ TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
     }
     EXPECT_EQ(undo.Refused, (std::vector<std::string>{"COPYFILE=App.exe", "COPYFILE=C:\\Apps\\..\\Windows\\win.ini",
                                                       "DIRECTORY=C:\\", "DIRECTORY=C:\\\\", "LINK=\\\\server\\share",
-                                                      "DIRECTORY=D:\\Apps\\. \\x"}));
+                                                      "DIRECTORY=D:\\Apps\\. \\x",
+                                                      "COPYFILE=\\\\server\\share\\App\\App.exe"}));
 }
 
 TEST(InstallUndo, RemovablePaths)
@@ -56,7 +56,10 @@ TEST(InstallUndo, RemovablePaths)
         {"c:/Program Files/App/x.txt", true},
         {"C:\\App\\\\Graphics", true},
         {"C:\\App\\", true},
-        {"\\\\server\\share\\App", true},
+        {"\\\\server\\share\\App", false},
+        {"\\\\?\\C:\\App", false},
+        {"\\\\.\\C:\\App", false},
+        {"\\\\?\\UNC\\server\\share\\App", false},
         {"C:\\App\\..\\..", false},
         {"C:\\App\\...", false},
         {"C:\\App\\.. \\x", false},
@@ -76,6 +79,9 @@ TEST(InstallUndo, RemovablePaths)
         {"C:\\App\\C:\\x", false},
     };
     for (const auto& [path, removable] : cases) EXPECT_EQ(IsRemovablePath(path), removable) << path;
+    // The setup writes no path longer than MAX_PATH allows.
+    EXPECT_TRUE(IsRemovablePath("C:\\" + std::string(256, 'a')));
+    EXPECT_FALSE(IsRemovablePath("C:\\" + std::string(257, 'a')));
 }
 
 }  // namespace

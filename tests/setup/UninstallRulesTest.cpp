@@ -7,50 +7,67 @@ namespace {
 
 using K = TRemovalKind;
 
+const std::string kPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+
 TUndoLimits Limits()
 {
     TUndoLimits limits;
     limits.WindowsFolder = "C:\\windows";
-    limits.ShellFolders = {"C:\\Program Files", "C:\\users\\me", "C:\\users\\me\\Desktop",
-                           "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
+    limits.ShellFolders = {"C:\\Program Files", "C:\\users\\me", "C:\\users\\me\\Desktop", "C:\\users\\Public\\Desktop",
+                           kPrograms};
     limits.Installation = "C:\\Program Files\\App";
+    limits.ProgramsFolders = {"C:\\users\\me\\Start Menu\\Programs", kPrograms};
+    limits.Desktops = {"C:\\users\\me\\Desktop", "C:\\users\\Public\\Desktop"};
+    limits.Title = "App";
     return limits;
 }
 
 // The log of an installation into a picked folder (hence the doubled
 // backslash) with a program folder it made, then lines an edited log could
-// add: each names something the setup never makes there.
+// add: each names something the setup never makes there, or spells a place
+// so that a comparison of names would miss it. Each removal starts from the
+// folder it lies in that the uninstaller trusts.
 TEST(UninstallPlan, RemovesOnlyWhatTheSetupMadeAndRefusesTheRest)
 {
-    const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    const std::string programs = kPrograms, app = "C:\\Program Files\\App", desktop = "C:\\users\\me\\Desktop";
     const std::vector<std::string> lines{
-        "LINK=C:\\users\\me\\Desktop\\App.lnk", "LINK=" + programs + "\\App\\Uninstall.lnk",
+        "LINK=" + desktop + "\\App.lnk", "LINK=" + programs + "\\App\\Uninstall.lnk",
         "LINK=" + programs + "\\App\\App.lnk", "DIRECTORY=" + programs + "\\App",
         "COPYFILE=C:\\Program Files\\App\\\\Docs\\En\\a.txt", "COPYFILE=c:\\program files\\app\\\\Uninstall.exe",
         "DIRECTORY=C:\\Program Files\\App\\\\Graphics", "DIRECTORY=C:\\Program Files\\App\\",
         // edited in:
         "COPYFILE=C:\\Windows\\win.ini", "COPYFILE=C:\\Other\\App\\x.txt", "LINK=C:\\users\\me\\evil.exe",
-        "LINK=C:\\WINDOWS\\x.lnk", "DIRECTORY=C:\\Program Files", "DIRECTORY=C:\\users\\me\\Desktop",
+        "LINK=C:\\WINDOWS\\x.lnk", "DIRECTORY=C:\\Program Files", "DIRECTORY=" + desktop,
         "DIRECTORY=" + programs, "DIRECTORY=C:\\windows\\system32", "DIRECTORY=C:\\Other",
-        "COPYFILE=C:\\Program Files\\App\\..\\Other.exe", "DIRECTORY=Program Files\\App"};
+        "COPYFILE=C:\\Program Files\\App\\..\\Other.exe", "DIRECTORY=Program Files\\App",
+        "LINK=\\\\?\\C:\\windows\\system32\\Tools.lnk", "DIRECTORY=\\\\?\\C:\\users\\Public\\Desktop",
+        "LINK=\\\\.\\C:\\users\\me\\Desktop\\App.lnk", "DIRECTORY=C:\\users\\Public\\Desktop. ",
+        "COPYFILE=C:\\Windows.\\win.ini", "LINK=" + desktop + "\\Other.lnk", "LINK=C:\\users\\me\\Documents\\App.lnk",
+        "LINK=" + programs + "\\Startup.lnk", "COPYFILE=" + app + "\\" + std::string(240, 'x'),
+        "COPYFILE=\\\\server\\share\\App\\x.txt"};
 
     const TUndoPlan plan = UndoPlan(lines, Limits());
-    const std::vector<std::pair<K, std::string>> expected{
-        {K::File, "C:\\users\\me\\Desktop\\App.lnk"},
-        {K::File, programs + "\\App\\Uninstall.lnk"},
-        {K::File, programs + "\\App\\App.lnk"},
-        {K::File, "C:\\Program Files\\App\\\\Docs\\En\\a.txt"},
-        {K::File, "c:\\program files\\app\\\\Uninstall.exe"},
-        {K::Folder, "C:\\Program Files\\App\\\\Docs\\En"},
-        {K::Folder, "C:\\Program Files\\App\\\\Docs"},
-        {K::Folder, programs + "\\App"},
-        {K::Folder, "C:\\Program Files\\App\\\\Graphics"},
-        {K::Folder, "C:\\Program Files\\App\\"},
+    struct TExpected {
+        K Kind;
+        std::string Path, Root;
+    };
+    const std::vector<TExpected> expected{
+        {K::File, desktop + "\\App.lnk", desktop},
+        {K::File, programs + "\\App\\Uninstall.lnk", programs},
+        {K::File, programs + "\\App\\App.lnk", programs},
+        {K::File, "C:\\Program Files\\App\\\\Docs\\En\\a.txt", app},
+        {K::File, "c:\\program files\\app\\\\Uninstall.exe", app},
+        {K::Folder, "C:\\Program Files\\App\\\\Docs\\En", app},
+        {K::Folder, "C:\\Program Files\\App\\\\Docs", app},
+        {K::Folder, programs + "\\App", programs},
+        {K::Folder, "C:\\Program Files\\App\\\\Graphics", app},
+        {K::Folder, "C:\\Program Files\\App\\", app},
     };
     ASSERT_EQ(plan.Removals.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(plan.Removals[i].Kind, expected[i].first) << i;
-        EXPECT_EQ(plan.Removals[i].Path, expected[i].second) << i;
+        EXPECT_EQ(plan.Removals[i].Kind, expected[i].Kind) << i;
+        EXPECT_EQ(plan.Removals[i].Path, expected[i].Path) << i;
+        EXPECT_EQ(plan.Removals[i].Root, expected[i].Root) << i;
     }
     EXPECT_EQ(plan.Refused, std::vector<std::string>(lines.begin() + 8, lines.end()));
 }
@@ -61,7 +78,9 @@ TEST(UninstallPlan, NoLimitsRefuseOnlyUnsafeForms)
 {
     const TUndoPlan plan = UndoPlan(
         {"COPYFILE=C:\\Windows\\win.ini", "DIRECTORY=C:\\Program Files", "LINK=C:\\x.lnk", "LINK=C:\\x.exe"});
-    EXPECT_EQ(plan.Removals.size(), 3u);
+    ASSERT_EQ(plan.Removals.size(), 3u);
+    // Nothing is known to be trusted but the folder each entry lies in.
+    EXPECT_EQ(plan.Removals[0].Root, "C:\\Windows");
     EXPECT_EQ(plan.Refused, std::vector<std::string>{"LINK=C:\\x.exe"});
 }
 
@@ -83,6 +102,8 @@ TEST(UninstallPlan, SameAndInside)
     EXPECT_TRUE(IsSamePath("c:/Program files\\\\App\\", "C:\\PROGRAM FILES\\App"));
     EXPECT_FALSE(IsSamePath("C:\\App", "C:\\App2"));
     EXPECT_TRUE(IsSamePath("\\\\server\\share\\x", "//SERVER/share/x/"));
+    EXPECT_TRUE(IsSamePath("C:\\Windows. \\win.ini ", "c:\\windows\\WIN.INI"));
+    EXPECT_FALSE(IsSamePath("C:\\App\\..", "C:\\App"));
     EXPECT_TRUE(IsInside("C:\\App\\\\x\\y.txt", "c:\\app\\"));
     EXPECT_TRUE(IsInside("C:\\App", "C:\\App"));
     EXPECT_FALSE(IsInside("C:\\Apple\\y.txt", "C:\\App"));

@@ -191,6 +191,44 @@ scenario_edited_log() {
     rm -rf "$o"
 }
 
+# ---- a log edited to reach past the installation through links (symbolic
+# links, which stand in for junctions under Wine) or in spellings that a
+# comparison of names would miss: none of it is touched
+scenario_links_and_spellings() {
+    echo "== links and spellings"
+    local title='Zoreva Linked' dest=ZorevaLinked d user='C:\ZorevaUserFiles' u tools win_ini
+    d=$(unix_path "$program_files\\$dest")
+    u=$(unix_path "$user")
+    tools=$(unix_path 'C:\windows\system32')/Tools.lnk
+    win_ini=$(unix_path 'C:\windows\win.ini')
+    install "$title" $dest || return
+    rm -rf "$u"
+    mkdir -p "$u/Empty"
+    printf 'mine\r\n' >"$u/mine.txt"
+    printf 'tools\r\n' >"$tools"
+    ln -s "$(unix_path 'C:\windows')" "$d/sys"
+    ln -s "$u" "$d/docs"
+    printf '%s\r\n' "COPYFILE=$program_files\\$dest\\sys\\win.ini" "COPYFILE=$program_files\\$dest\\docs\\mine.txt" \
+        "DIRECTORY=$program_files\\$dest\\docs\\Empty" 'LINK=\\?\C:\windows\system32\Tools.lnk' \
+        "DIRECTORY=\\\\?\\$common_desktop" "LINK=\\\\.\\$common_desktop\\Other.lnk" \
+        "LINK=$common_desktop\\Someone Else.lnk" >>"$d/setup.log"
+    printf 'other\r\n' >"$(unix_path "$common_desktop")/Someone Else.lnk"
+    start_uninstaller "$program_files\\$dest\\Uninstall.exe" /S
+    await_exit || return
+    check "exit code 1: entries were refused or stood behind links" [ "$exit_code" = 1 ]
+    check "win.ini, reached through a link, is kept" [ -f "$win_ini" ]
+    check "the user's file behind a link is kept" [ "$(cat "$u/mine.txt")" = "$(printf 'mine\r\n')" ]
+    check "the user's empty folder behind a link is kept" [ -d "$u/Empty" ]
+    check "a \\\\?\\ spelling reaches nothing in the system folder" [ -f "$tools" ]
+    check "the public desktop is kept" [ -d "$(unix_path "$common_desktop")" ]
+    check "another product's desktop shortcut is kept" [ -f "$(unix_path "$common_desktop")/Someone Else.lnk" ]
+    check_removed "$title" $dest "$common_programs\\$title"
+    check "the removing copy ran from a folder of its own in Temp" \
+        bash -c "ls -d \"$drive_c\"/users/*/Temp/Unz[0-9]*/Uninstall.exe >/dev/null 2>&1"
+    rm -f "$tools" "$(unix_path "$common_desktop")/Someone Else.lnk" "$d/sys" "$d/docs"
+    rm -rf "$u" "$d"
+}
+
 # ---- no setup.log, or a damaged one: a message (German here), nothing deleted
 scenario_missing_log() {
     echo "== missing log"
@@ -215,5 +253,5 @@ scenario_missing_log() {
 }
 
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${UNINSTALL_SCENARIOS:-silent question in_use edited_log missing_log}; do run scenario_$scenario; done
+for scenario in ${UNINSTALL_SCENARIOS:-silent question in_use edited_log links_and_spellings missing_log}; do run scenario_$scenario; done
 exit $failed

@@ -656,6 +656,51 @@ scenario_start_failures() {
     "$packer" build --no-check --stub "$stub" --from "$payload" --out "$work/Broken.exe" >/dev/null ||
         { echo "FAILED: packing"; failed=1; return; }
     expect_start_failure "a Setup.ini block without end" "$work/Broken.exe"
+    # A title is joined into shortcut paths and the uninstall key as it stands:
+    # this one would put the desktop shortcut onto the public desktop.
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=..\..\..\users\Public\Desktop\Evil' \
+        'Language=English' 'Destination=ZorevaEvil' 'DesktopIcon=1' 'PerMachine=1' >"$payload/Setup.ini"
+    "$packer" build --no-check --stub "$stub" --from "$payload" --out "$work/Evil.exe" >/dev/null ||
+        { echo "FAILED: packing"; failed=1; return; }
+    expect_start_failure "a title that is a path" "$work/Evil.exe"
+    check "a title that is a path: no shortcut on the public desktop" [ ! -e "$(unix_path "$common_desktop")/Evil.lnk" ]
+}
+
+# ---- the workspace while the wizard shows: held in its place, so that it
+# cannot be renamed and replaced; and a link planted in it (a symbolic link,
+# which stands in for a junction under Wine) is never followed on Cancel
+scenario_workspace_guard() {
+    echo "== workspace guard"
+    local payload=$work/guard victim=$work/victim ws
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva Guard' 'Language=English' \
+        'Destination=ZorevaGuard' 'Folder=Zoreva Guard' >"$payload/Setup.ini"
+    pack "$payload" "$work/GuardSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    mkdir -p "$victim/Empty"
+    printf 'keep\r\n' >"$victim/keep.txt"
+    local before
+    before=$(workspaces)
+    start_setup "$work/GuardSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    ws=$(workspaces | grep -vxF -- "$before" | head -1)
+    wine cmd /c ren "$(winepath -w "$ws")" Moved >/dev/null 2>&1
+    check "the workspace cannot be renamed while the setup runs" [ -d "$ws" -a ! -e "$(dirname "$ws")/Moved" ]
+    [ -e "$(dirname "$ws")/Moved" ] && mv "$(dirname "$ws")/Moved" "$ws"  # so that what follows is tested all the same
+    ln -s "$victim" "$ws/Additional/planted"
+    click_button $cancel_x
+    check "the confirmation" await_window '^Confirmation!$' || return
+    rest_mouse
+    xdotool key space
+    # Windows removes the junction itself; Wine would follow the link, so it stays, and the setup says
+    # that its workspace could not be removed.
+    if await_window '^Error$'; then
+        xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Error$' | head -1)" 2>/dev/null
+        xdotool key Return
+    fi
+    await_exit || return
+    check "the folder the link pointed to keeps its file" [ "$(cat "$victim/keep.txt" 2>/dev/null)" = "$(printf 'keep\r\n')" ]
+    check "and its empty folder" [ -d "$victim/Empty" ]
+    rm -rf "$ws"
 }
 
 # A scenario that failed half-way leaves no setup running for the next one.
@@ -674,5 +719,5 @@ run() {
 # The uninstaller's script sources this one for its helpers and runs its own scenarios.
 [ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error many_files existing_folder mouse_picks launch}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error many_files existing_folder mouse_picks launch workspace_guard}; do run scenario_$scenario; done
 exit $failed

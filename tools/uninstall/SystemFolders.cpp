@@ -4,13 +4,18 @@
 
 #include <shlobj.h>
 
+#include <initializer_list>
+
 namespace {
 
-constexpr int kShellFolders[] = {
-    CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
-    CSIDL_PROFILE, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU,
-    CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL,
-    CSIDL_COMMON_DOCUMENTS, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_WINDOWS, CSIDL_SYSTEM};
+std::vector<std::string> FoldersOf(std::initializer_list<int> ids)
+{
+    std::vector<std::string> folders;
+    char path[MAX_PATH];
+    for (const int id : ids)
+        if (SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK) folders.push_back(path);
+    return folders;
+}
 
 }  // namespace
 
@@ -23,9 +28,19 @@ std::string WindowsFolder()
 
 std::vector<std::string> ShellFolders()
 {
-    std::vector<std::string> folders;
-    char path[MAX_PATH];
-    for (const int folder : kShellFolders)
-        if (SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK) folders.push_back(path);
-    return folders;
+    return FoldersOf({CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
+                      CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_PROFILE, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
+                      CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_STARTUP, CSIDL_COMMON_STARTUP,
+                      CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
+                      CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_WINDOWS, CSIDL_SYSTEM});
+}
+
+std::vector<std::string> ProgramsFolders()
+{
+    return FoldersOf({CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS});
+}
+
+std::vector<std::string> Desktops()
+{
+    return FoldersOf({CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY});
 }

@@ -11,6 +11,7 @@
 #include "utilities/DllSearch.h"
 #include "utilities/FileSystem.h"
 #include "utilities/Handles.h"
+#include "utilities/TrustedFolders.h"
 
 namespace {
 
@@ -19,6 +20,10 @@ constexpr char kLogName[] = "setup.log";
 constexpr int64_t kMaxLogSize = 16 * 1024 * 1024;
 constexpr int kDeleteAttempts = 100;
 constexpr DWORD kDeleteRetryMs = 100;
+// The private folders in Temp the removing copy runs from: "Unz1", "Unz2"...
+constexpr char kCopyFolderPrefix[] = "Unz";
+constexpr char kCopyName[] = "Uninstall.exe";
+constexpr unsigned kMaxCopyFolders = 1000;
 
 std::string ModulePath()
 {
@@ -31,6 +36,17 @@ std::string FolderOf(const std::string& path)
 {
     const size_t cut = path.find_last_of('\\');
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+// A folder this uninstaller made in Temp for its removing copy.
+bool IsCopyFolder(const std::string& folder)
+{
+    char temp[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::string prefix = std::string(temp, length) + kCopyFolderPrefix;
+    return folder.size() > prefix.size() && IsSamePath(folder.substr(0, prefix.size()), prefix) &&
+           folder.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
 }
 
 bool IsGermanSystem()
@@ -46,12 +62,46 @@ bool ReadSetupLog(const std::string& path, TSetupLog& log)
     return file.Read(&text[0], text.size()) == text.size() && ParseSetupLog(text, log);
 }
 
-TUndoLimits LimitsFor(const std::string& installation)
+// The full, long spelling of a path, as the system's final paths have it: a
+// short "PROGRA~1" or a trailing dot must not slip past a comparison of
+// names. A path whose form the plan refuses anyway is left as it is.
+std::string LongFullPath(const std::string& path)
+{
+    if (!IsRemovablePath(path)) return path;
+    char full[MAX_PATH], longPath[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return path;
+    // Only short names hold a tilde, and only they need the file system.
+    if (std::find(full, full + length, '~') == full + length) return std::string(full, length);
+    const DWORD longLength = GetLongPathNameA(full, longPath, MAX_PATH);
+    return longLength == 0 || longLength >= MAX_PATH ? std::string(full, length) : std::string(longPath, longLength);
+}
+
+std::vector<std::string> LongFullPaths(std::vector<std::string> paths)
+{
+    for (std::string& path : paths) path = LongFullPath(path);
+    return paths;
+}
+
+// Each entry is "KIND=path"; the kind stays, the path is spelt out.
+std::vector<std::string> LongFullEntries(std::vector<std::string> entries)
+{
+    for (std::string& entry : entries) {
+        const size_t kind = entry.find('=');
+        if (kind != std::string::npos) entry = entry.substr(0, kind + 1) + LongFullPath(entry.substr(kind + 1));
+    }
+    return entries;
+}
+
+TUndoLimits LimitsFor(const std::string& installation, const std::string& title)
 {
     TUndoLimits limits;
     limits.Installation = installation;
-    limits.WindowsFolder = WindowsFolder();
-    limits.ShellFolders = ShellFolders();
+    limits.WindowsFolder = LongFullPath(WindowsFolder());
+    limits.ShellFolders = LongFullPaths(ShellFolders());
+    limits.ProgramsFolders = LongFullPaths(ProgramsFolders());
+    limits.Desktops = LongFullPaths(Desktops());
+    limits.Title = title;
     return limits;
 }
 
@@ -85,26 +135,73 @@ bool RemoveUninstallEntry(const std::string& keyName, const std::string& uninsta
 // folder, and is itself deleted at the next restart: the system's delayed
 // delete needs no running program, but alone it would keep the installation
 // folder until then. Without the copy, both wait for the restart.
-void RemoveSelfLater(const std::string& self)
+//
+// The temporary folder is the user's, and the copy runs with this process's
+// rights: so an elevated uninstaller puts it into a folder of its own that
+// only administrators may change, held in its place until the copy runs, so
+// that no other program can put its own file there to be started elevated.
+// A folder "Unz<n>" of its own in Temp for the removing copy, held in its
+// place; one only administrators may change where this process is elevated.
+bool MakeCopyFolder(std::string& folder, TFileHandle& hold)
 {
-    char folder[MAX_PATH], copy[MAX_PATH];
+    char temp[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const bool adminOnly = files::RunsAsAdministrator();
+    for (unsigned n = 1; n <= kMaxCopyFolders; ++n) {
+        folder = std::string(temp, length) + kCopyFolderPrefix + std::to_string(n);
+        switch (adminOnly ? files::CreateAdminOnlyFolder(folder) : files::CreateNewFolder(folder)) {
+        case files::TFolderCreation::Created: hold = files::HoldFolder(folder); return hold.Valid();
+        case files::TFolderCreation::NameTaken: continue;
+        case files::TFolderCreation::Failed: return false;
+        }
+    }
+    return false;
+}
+
+// Starts the copy; false when it could not be made or started.
+bool StartRemovingCopy(const std::string& self)
+{
+    std::string folder;
+    TFileHandle hold;
+    if (!MakeCopyFolder(folder, hold)) return false;
+    const std::string copy = folder + "\\" + kCopyName;
     HANDLE process = nullptr;
-    const bool copied = GetTempPathA(MAX_PATH, folder) && GetTempFileNameA(folder, "Unz", 0, copy) &&
-                        CopyFileA(self.c_str(), copy, FALSE);
-    if (copied && DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &process,
-                                  SYNCHRONIZE, TRUE, 0)) {
+    if (CopyFileA(self.c_str(), copy.c_str(), FALSE) &&
+        DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &process, SYNCHRONIZE, TRUE,
+                        0)) {
         TKernelHandle inherited(process);
         std::string command = RemoveOriginalCommand(copy, reinterpret_cast<std::uintptr_t>(process), self);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started = {};
-        if (CreateProcessA(copy, &command[0], nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &started)) {
+        if (CreateProcessA(copy.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                           &started)) {
             CloseHandle(started.hThread);
             CloseHandle(started.hProcess);
-            return;
+            return true;
         }
     }
-    if (copied) DeleteFileA(copy);
+    DeleteFileA(copy.c_str());
+    hold.Reset();
+    RemoveDirectoryA(folder.c_str());
+    return false;
+}
+
+// A running program's file cannot be deleted. A copy in the temporary folder
+// waits for this process to end (on a handle it inherits, so a reused process
+// id cannot fool it), deletes the original and the then empty installation
+// folder, and is itself deleted at the next restart: the system's delayed
+// delete needs no running program, but alone it would keep the installation
+// folder until then. Without the copy, both wait for the restart.
+//
+// The temporary folder is the user's, and the copy runs with this process's
+// rights: so it runs from a folder of its own that only administrators may
+// change, held in its place until the copy has started, so that no other
+// program can put its own file there to be started elevated.
+void RemoveSelfLater(const std::string& self)
+{
+    if (StartRemovingCopy(self)) return;
     MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     MoveFileExA(FolderOf(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
@@ -119,8 +216,13 @@ int RemoveOriginal(const TUninstallCommand& command)
                           GetLastError() != ERROR_FILE_NOT_FOUND;
          ++attempt)
         Sleep(kDeleteRetryMs);
-    RemoveDirectoryA(FolderOf(command.OriginalFile).c_str());
-    MoveFileExA(ModulePath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    // The installation folder goes when empty, as a folder of its own: a junction put in its place goes, not what it points to.
+    const std::string installation = FolderOf(command.OriginalFile);
+    files::RemoveBelow(FolderOf(installation), installation, true);
+    // This copy, and the private folder it runs from, at the next restart: the file first, then its folder.
+    const std::string self = ModulePath();
+    MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (IsCopyFolder(FolderOf(self))) MoveFileExA(FolderOf(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return kRemovedAll;
 }
 
@@ -131,17 +233,14 @@ struct TRemovalOutcome {
     bool Repeatable = false;
 };
 
-TRemovalOutcome RemoveInstallation(const TSetupLog& log, const std::string& self)
+TRemovalOutcome RemoveInstallation(const TSetupLog& log, const std::string& self, const TUndoPlan& plan)
 {
     const std::string installation = FolderOf(self);
-    TUndoPlan plan = UndoPlan(log.Entries, LimitsFor(installation));
-    // This very file goes last, once the program has ended.
-    plan.Removals.erase(std::remove_if(plan.Removals.begin(), plan.Removals.end(),
-                                       [&self](const TRemoval& removal) { return IsSamePath(removal.Path, self); }),
-                        plan.Removals.end());
     TRemovalOutcome outcome;
-    outcome.Left = PerformRemovals(plan.Removals);
+    const TRemovalResult removed = PerformRemovals(plan.Removals);
+    outcome.Left = removed.Left;
     outcome.Repeatable = !outcome.Left.empty();
+    outcome.Left.insert(outcome.Left.end(), removed.BehindLinks.begin(), removed.BehindLinks.end());
     outcome.Left.insert(outcome.Left.end(), plan.Refused.begin(), plan.Refused.end());
     if (outcome.Repeatable) return outcome;
     if (IsProductKeyName(log.Key) && !RemoveUninstallEntry(log.Key, self))
@@ -156,12 +255,25 @@ void Tell(const TUninstallCommand& command, const TUninstallTexts& texts, const 
     if (!command.Silent) MessageBoxA(nullptr, message.c_str(), texts.Caption.c_str(), MB_OK | icon);
 }
 
+// The plan for the log beside this uninstaller; false for a log no setup wrote.
+bool PlanRemoval(const TSetupLog& log, const std::string& self, TUndoPlan& plan)
+{
+    plan = UndoPlan(LongFullEntries(log.Entries), LimitsFor(FolderOf(self), log.Name));
+    // This very file goes last, once the program has ended.
+    plan.Removals.erase(std::remove_if(plan.Removals.begin(), plan.Removals.end(),
+                                       [&self](const TRemoval& removal) { return IsSamePath(removal.Path, self); }),
+                        plan.Removals.end());
+    return !plan.TooLarge;
+}
+
 int Uninstall(const TUninstallCommand& command)
 {
-    const std::string self = ModulePath();
+    // Spelt out in full and long, as the log's paths are before they are compared with it.
+    const std::string self = LongFullPath(ModulePath());
     const std::string logFile = FolderOf(self) + "\\" + kLogName;
     TSetupLog log;
-    if (self.empty() || !ReadSetupLog(logFile, log)) {
+    TUndoPlan plan;
+    if (self.empty() || !ReadSetupLog(logFile, log) || !PlanRemoval(log, self, plan)) {
         const TUninstallTexts texts = UninstallTexts(IsGermanSystem(), "");
         Tell(command, texts, texts.DamagedLog + "\r\n" + logFile, MB_ICONERROR);
         return kNothingDone;
@@ -171,7 +283,7 @@ int Uninstall(const TUninstallCommand& command)
         MessageBoxA(nullptr, texts.Question.c_str(), texts.Caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kNothingDone;
 
-    const TRemovalOutcome outcome = RemoveInstallation(log, self);
+    const TRemovalOutcome outcome = RemoveInstallation(log, self, plan);
     if (outcome.Left.empty())
         Tell(command, texts, texts.Done, MB_ICONINFORMATION);
     else
