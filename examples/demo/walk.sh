@@ -133,7 +133,7 @@ rm -rf "$screens" && mkdir -p "$screens"
 
 echo "== walking through $(basename "$setup")"
 start_setup "$setup"
-timeout "$(tries 60)" xdotool search --sync --onlyvisible --name "^$title\$" >/dev/null ||
+await_window "^$title\$" 60 ||
     { echo "FAILED: the setup's window did not appear"; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name "^$title\$" | head -1)")"
 left=$X top=$Y

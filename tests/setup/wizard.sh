@@ -143,8 +143,16 @@ click_button() {  # x of the button within the window
 workspaces() { find "$drive_c/users" -maxdepth 5 -regex '.*/Temp/QXTemp[0-9]+' 2>/dev/null; }
 no_workspace() { [ -z "$(workspaces)" ]; }
 
-await_window() {  # window name pattern
-    timeout "$(tries 10)" xdotool search --sync --onlyvisible --name "$1" >/dev/null
+# Polled rather than "xdotool search --sync", which gives up at once with an
+# X error when a window it looks at goes away meanwhile (Wine makes and drops
+# windows while a program starts).
+await_window() {  # window name pattern, seconds to wait (10)
+    local until=$((SECONDS + $(tries "${2:-10}")))
+    while [ $SECONDS -lt $until ]; do
+        [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+        sleep 0.2
+    done
+    return 1
 }
 await_window_gone() {  # window name pattern
     for _ in $(seq "$(tries 50)"); do [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0; sleep 0.2; done
