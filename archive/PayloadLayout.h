@@ -18,6 +18,8 @@ constexpr char kAdditionalArchive[] = "Additional.x";
 constexpr char kGraphicsFolder[] = "Graphics";
 constexpr char kSoundsFolder[] = "Sounds";
 constexpr char kAdditionalFolder[] = "Additional";
+// Where the installation run keeps what it replaces until the run is over.
+constexpr char kReplacedFolder[] = "Replaced";
 
 // Below the "Additional" folder every file with this extension (any letter
 // case) is unpacked as an archive into a folder named after it.

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "setup/InstallUndo.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 #include "utilities/Shell.h"
+#include "utilities/TrustedFolders.h"
 
 namespace {
 
@@ -23,12 +26,13 @@ void KeepWindowResponding()
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
-bool CopyWithRetry(const TInstallStep& step, const TInstallObserver& observer)
+bool CopyWithRetry(const TInstallStep& step, const TInstallObserver& observer, const std::string& aside,
+                   TSetupLogBook& book)
 {
     const std::string folder = FolderOf(step.Path);
     for (;;) {
         if (!folder.empty() && !files::DirectoryExists(folder)) files::ForceDirectories(folder);
-        if (CopyFileA(step.Source.c_str(), step.Path.c_str(), FALSE)) return true;
+        if (KeepAside(step.Path, aside, book) && CopyFileA(step.Source.c_str(), step.Path.c_str(), FALSE)) return true;
         const std::string message = "Could not copy \"" + step.Path + "\".\r\n" + files::LastSystemError();
         if (observer.CopyFailed(message) == TCopyFailureAnswer::Cancel) return false;
     }
@@ -43,45 +47,71 @@ bool MakeProgramFolder(const std::string& folder)
     return true;
 }
 
-void MakeLink(const TShortcut& link)
+void MakeLink(const TShortcut& link, const std::string& aside, TSetupLogBook& book)
 {
+    if (!KeepAside(link.LinkFile, aside, book))
+        throw ESetupError("Cannot replace the shortcut \"" + link.LinkFile + "\".\r\n" + files::LastSystemError());
     CreateShellLink(link.LinkFile, link.Target, link.Arguments, link.WorkingFolder, link.Description, false, "", 0,
                     false, 0, link.ShowCommand);
 }
 
 enum class TStepOutcome { Done, NothingToRecord, Cancelled };
 
-TStepOutcome PerformStep(const TInstallStep& step, const TInstallObserver& observer)
+TStepOutcome PerformStep(const TInstallStep& step, const TInstallObserver& observer, const std::string& aside,
+                         TSetupLogBook& book)
 {
     switch (step.Kind) {
     case TInstallStepKind::RecordFolder: break;
     case TInstallStepKind::MakeFolders: files::ForceDirectories(step.Path); break;
     case TInstallStepKind::InstallFile:
         observer.Copying(step);
-        if (!CopyWithRetry(step, observer)) return TStepOutcome::Cancelled;
+        if (!CopyWithRetry(step, observer, aside, book)) return TStepOutcome::Cancelled;
         KeepWindowResponding();
         break;
     case TInstallStepKind::MakeProgramFolder:
         if (!MakeProgramFolder(step.Path)) return TStepOutcome::NothingToRecord;
         break;
-    case TInstallStepKind::MakeLink: MakeLink(step.Link); break;
+    case TInstallStepKind::MakeLink: MakeLink(step.Link, aside, book); break;
     }
     return TStepOutcome::Done;
 }
 
 }  // namespace
 
-bool PerformInstallPlan(const std::vector<TInstallStep>& plan, TSetupLogBook& book, const TInstallObserver& observer)
+bool KeepAside(const std::string& path, const std::string& aside, TSetupLogBook& book)
+{
+    if (!files::FileExists(path)) return true;
+    if (!files::DirectoryExists(aside)) files::ForceDirectories(aside);
+    const std::string backup = aside + "\\" + std::to_string(book.Replaced().size() + 1);
+    if (!MoveFileExA(path.c_str(), backup.c_str(), MOVEFILE_COPY_ALLOWED)) return false;
+    book.AddReplaced(path, backup);
+    return true;
+}
+
+bool PerformInstallPlan(const std::vector<TInstallStep>& plan, TSetupLogBook& book, const TInstallObserver& observer,
+                        const std::string& aside)
 {
     for (const TInstallStep& step : plan) {
-        const TStepOutcome outcome = PerformStep(step, observer);
+        const TStepOutcome outcome = PerformStep(step, observer, aside, book);
         if (outcome == TStepOutcome::Cancelled) return false;
         if (outcome == TStepOutcome::Done) RecordStep(step, book);
     }
     return true;
 }
 
-void PerformUndo(const std::vector<std::string>& lines)
+void PerformUndo(const TSetupLogBook& book)
 {
-    PerformRemovals(UndoPlan(lines).Removals);
+    std::vector<TRemoval> removals = UndoPlan(book.Entries()).Removals;
+    // Newest first: a path set aside twice ends with what was there before the run.
+    const auto& replaced = book.Replaced();
+    for (auto kept = replaced.rbegin(); kept != replaced.rend(); ++kept) {
+        // The run's copy goes first (copies keep a read-only flag, which would refuse the replacement).
+        files::RemoveBelow(FolderOf(kept->first), kept->first, false);
+        if (!MoveFileExA(kept->second.c_str(), kept->first.c_str(), MOVEFILE_COPY_ALLOWED)) continue;
+        const std::string& restored = kept->first;
+        removals.erase(std::remove_if(removals.begin(), removals.end(),
+                                      [&restored](const TRemoval& removal) { return IsSamePath(removal.Path, restored); }),
+                       removals.end());
+    }
+    PerformRemovals(removals);
 }

@@ -40,6 +40,11 @@ TStep BackStep(const TWizardState& state, bool hasLicence);
 // The licence box enables Forward exactly while it is checked.
 TWizardState LicenceCheckChanged(TWizardState state, bool checked);
 
+// How a run of the wizard ends, as its exit code tells the script or
+// deployment tool that started the setup. Whatever a cancelled or failed run
+// did is taken back before it ends.
+enum TSetupExit : int { kExitInstalled = 0, kExitCancelled = 1, kExitFailed = 2 };
+
 // How the wizard answers a wish to leave it.
 enum class TLeaving {
     Ignore,         // the installation is running

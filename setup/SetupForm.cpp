@@ -443,15 +443,16 @@ void TSetupForm::ShowPage(TWizardPage page)
         FolderEdit.SetFocus();
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         break;
-    case TPageEntry::RunInstallation:
-        if (RunInstallation()) {
-            DiscardWaitingInput();
-            ShowPage(pgFinish);
-        } else {
-            PerformUndo(LogBook.Entries());
-            CloseWizard(0);
+    case TPageEntry::RunInstallation: {
+        const TSetupExit outcome = RunInstallation();
+        if (outcome != kExitInstalled) {
+            UndoAndClose(outcome);
+            break;
         }
+        DiscardWaitingInput();
+        ShowPage(pgFinish);
         break;
+    }
     }
 }
 
@@ -510,18 +511,12 @@ void TSetupForm::FolderEditChange()
 
 void TSetupForm::CancelButtonClick()
 {
-    if (RunStopped)
-        UndoRunAndClose();
-    else
-        Leave(CancelLeaving(State.Page));
+    Leave(CancelLeaving(State.Page));
 }
 
 void TSetupForm::CloseRequested()
 {
-    if (RunStopped)
-        UndoRunAndClose();
-    else
-        Leave(CloseLeaving(State.Page));
+    Leave(CloseLeaving(State.Page));
 }
 
 void TSetupForm::Leave(TLeaving leaving)
@@ -529,7 +524,8 @@ void TSetupForm::Leave(TLeaving leaving)
     switch (leaving) {
     case TLeaving::Ignore: break;
     case TLeaving::Confirm:
-        if (Confirmation->Confirm(CancelQuestion(Settings.Language), Settings.Language) == kModalYes) CloseWizard(0);
+        if (Confirmation->Confirm(CancelQuestion(Settings.Language), Settings.Language) == kModalYes)
+            CloseWizard(kExitCancelled);
         break;
     case TLeaving::RegisterAndClose: FinishSetup(TFinishChoices{}); break;
     }
@@ -546,7 +542,7 @@ LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- Installation and finish ----
 
-bool TSetupForm::RunInstallation()
+TSetupExit TSetupForm::RunInstallation()
 {
     // The whole Copy page is painted once; for each file only the message
     // and the bar change. Repainting the whole skinned window for every file
@@ -564,11 +560,12 @@ bool TSetupForm::RunInstallation()
     };
     try {
         return PerformInstallPlan(InstallPlan(Settings, {Workspace, Settings.Destination, ProgramsFolder()}), LogBook,
-                                  observer);
-    } catch (...) {
-        // What the run did is taken back when the user leaves after the error report.
-        RunStopped = true;
-        throw;
+                                  observer, Workspace + kReplacedFolder)
+                   ? kExitInstalled
+                   : kExitCancelled;
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+        return kExitFailed;
     }
 }
 
@@ -576,33 +573,50 @@ void TSetupForm::FinishSetup(const TFinishChoices& choices)
 {
     const TFinishPlan plan = FinishPlan(Settings, Settings.Destination, DesktopFolder(), choices.DesktopIcon,
                                         choices.ReadMe, choices.LaunchProg);
-    if (plan.DesktopLink) {
-        MakeShellLink(*plan.DesktopLink);
-        LogBook.AddLink(plan.DesktopLink->LinkFile);
-    }
     LogBook.LogFileName = plan.LogFileName;
     LogBook.KeyName = plan.KeyName;
     LogBook.DisplayTitle = plan.DisplayTitle;
-    LogBook.RegisterUninstall();
-    LogBook.SaveLog();
+    // An earlier installation's entry is its own; a failed finish leaves it alone.
+    const bool registeredBefore = LogBook.IsRegistered();
+    bool logWritten = false;
+    try {
+        if (plan.DesktopLink) {
+            MakeShellLink(*plan.DesktopLink);
+            LogBook.AddLink(plan.DesktopLink->LinkFile);
+        }
+        // The log first: an entry in the list of programs whose uninstaller has no log could remove nothing.
+        // An earlier installation's log is kept aside like the files the run replaced.
+        if (!KeepAside(plan.LogFileName, Workspace + kReplacedFolder, LogBook))
+            throw ESetupError("Cannot replace \"" + plan.LogFileName + "\".\r\n" + files::LastSystemError());
+        LogBook.SaveLog();
+        logWritten = true;
+        LogBook.RegisterUninstall();
+    } catch (const std::exception& error) {
+        // Said once; then the run is taken back, its log and entry with it.
+        ShowError(error.what());
+        if (logWritten) files::RemoveFile(plan.LogFileName);
+        if (logWritten && !registeredBefore) LogBook.UnregisterUninstall();
+        UndoAndClose(kExitFailed);
+        return;
+    }
     if (plan.ReadMeViewer) StartProgram(Handle(), *plan.ReadMeViewer);
     if (plan.Program) {
         SetCurrentDirectoryA(Settings.Destination.c_str());
         StartProgram(Handle(), *plan.Program);
     }
-    CloseWizard(0);
+    CloseWizard(kExitInstalled);
 }
 
-void TSetupForm::UndoRunAndClose()
+void TSetupForm::UndoAndClose(TSetupExit exit)
 {
-    PerformUndo(LogBook.Entries());
-    CloseWizard(1);
+    PerformUndo(LogBook);
+    CloseWizard(exit);
 }
 
 // The windows are destroyed in order when the program unwinds; closing only
 // hides the wizard and ends the message loop.
-void TSetupForm::CloseWizard(int exitCode)
+void TSetupForm::CloseWizard(TSetupExit exit)
 {
     ShowWindow(Handle(), SW_HIDE);
-    PostQuitMessage(exitCode);
+    PostQuitMessage(exit);
 }

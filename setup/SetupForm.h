@@ -76,18 +76,18 @@ private:
     void CloseRequested();
     void Leave(TLeaving leaving);
 
-    // False when the user cancelled it at a failed copy.
-    bool RunInstallation();
+    // Installed, cancelled by the user at a failed copy, or failed with an
+    // error, which it has shown.
+    TSetupExit RunInstallation();
     void FinishSetup(const TFinishChoices& choices);
-    void UndoRunAndClose();
-    void CloseWizard(int exitCode);
+    // The one way out of a run that did not install: what it did is taken back.
+    void UndoAndClose(TSetupExit exit);
+    void CloseWizard(TSetupExit exit);
 
     TWizardState State;  // the page shown and what its buttons allow
     TSetupLogBook LogBook;
     std::string Workspace;
     TSetupSettings Settings;
-    // The run stopped with an error: leaving now takes back what it did.
-    bool RunStopped = false;
 
     TFolderMan* FolderMan = nullptr;
     TConfirmationForm* Confirmation = nullptr;

@@ -22,6 +22,11 @@ void TSetupLogBook::AddLink(const std::string& path)
     AddFirst("LINK=" + path);
 }
 
+void TSetupLogBook::AddReplaced(const std::string& path, const std::string& backup)
+{
+    ReplacedFiles.emplace_back(path, backup);
+}
+
 std::string TSetupLogBook::UninstallString() const
 {
     const size_t cut = LogFileName.find_last_of("\\/:");
@@ -29,8 +34,8 @@ std::string TSetupLogBook::UninstallString() const
     return "\"" + folder + "Uninstall.exe\"";
 }
 
-// The header goes only into the file: Lines stays the record of the run, so a
-// second save after a failed finish writes the same log again.
+// The header goes only into the file: Lines stays the record of the run, which
+// taking the run back reads.
 void TSetupLogBook::SaveLog() const
 {
     std::string text = "SetupLOG\r\nNAME=" + DisplayTitle + "\r\nKEY=" + KeyName + "\r\n";

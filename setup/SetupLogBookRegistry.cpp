@@ -27,3 +27,16 @@ void TSetupLogBook::RegisterUninstall() const
     WriteRegistryString(key.Get(), "DisplayName", DisplayTitle);
     WriteRegistryString(key.Get(), "UninstallString", UninstallString());
 }
+
+void TSetupLogBook::UnregisterUninstall() const
+{
+    if (!KeyName.empty()) RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstallKey + KeyName).c_str());
+}
+
+bool TSetupLogBook::IsRegistered() const
+{
+    TRegistryKey key;
+    return !KeyName.empty() &&
+           RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kUninstallKey + KeyName).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) ==
+               ERROR_SUCCESS;
+}

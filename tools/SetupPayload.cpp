@@ -107,7 +107,7 @@ TPayloadMember NestedArchive(const std::string& name, const std::string& folder,
 bool IsWorkspaceName(const std::string& name)
 {
     for (const char* reserved : {kPayloadArchive, kGraphicsArchive, kSoundsArchive, kAdditionalArchive,
-                                 kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
+                                 kGraphicsFolder, kSoundsFolder, kAdditionalFolder, kReplacedFolder})
         if (UpperAscii(name) == UpperAscii(reserved)) return true;
     return false;
 }

@@ -51,7 +51,8 @@ protected:
                 Failures.push_back(message);
                 return OnFailure ? OnFailure(message) : TCopyFailureAnswer::Cancel;
             }};
-        return PerformInstallPlan(InstallPlan(Settings, {Workspace, Destination, Programs}), book, observer);
+        return PerformInstallPlan(InstallPlan(Settings, {Workspace, Destination, Programs}), book, observer,
+                                  Workspace + "Replaced");
     }
 
     TComApartment Com;
@@ -109,15 +110,23 @@ TEST_F(InstallRun, InstallsRecordsAgainOverAnInstallAndUndoesIt)
         EXPECT_EQ(link.Description, l.description);
     }
 
-    // Over an existing installation: files are replaced, the program folder is not the run's own.
+    // Over an existing installation: files are replaced, the program folder is not the run's own;
+    // what the run replaced, files and shortcuts, is kept aside, and taking the run back restores it.
     WriteAll(Workspace + "App.exe", TextBytes("program 2"));
+    const Bytes firstLink = ReadAll(f + "\\Zoreva Demo.lnk");
     TSetupLogBook second;
     ASSERT_TRUE(Run(second));
     EXPECT_EQ(ReadAll(d + "\\App.exe"), TextBytes("program 2"));
     EXPECT_EQ(second.Entries().size(), first.Entries().size() - 1);
     EXPECT_EQ(std::count(second.Entries().begin(), second.Entries().end(), "DIRECTORY=" + f), 0);
+    EXPECT_EQ(second.Replaced().size(), 7u);
+    PerformUndo(second);
+    EXPECT_EQ(ReadAll(d + "\\App.exe"), TextBytes("program"));
+    EXPECT_EQ(ReadAll(d + "\\Additional\\Docs\\Guide.txt"), TextBytes("guide"));
+    EXPECT_EQ(ReadAll(f + "\\Zoreva Demo.lnk"), firstLink);
+    EXPECT_TRUE(files::FileExists(f + "\\Uninstall.lnk"));
 
-    PerformUndo(first.Entries());
+    PerformUndo(first);
     EXPECT_FALSE(files::DirectoryExists(d));
     EXPECT_FALSE(files::DirectoryExists(f));
     EXPECT_TRUE(files::DirectoryExists(Programs));
@@ -157,7 +166,7 @@ TEST_F(InstallRun, FailedCopyIsRetriedOrStopsTheRunAndIsUndone)
 
     // A file the user put into the destination keeps its folder.
     WriteAll(d + "\\Graphics\\mine.txt", TextBytes("mine"));
-    PerformUndo(book.Entries());
+    PerformUndo(book);
     EXPECT_FALSE(files::FileExists(d + "\\App.exe"));
     EXPECT_FALSE(files::FileExists(d + "\\Missing.txt"));
     EXPECT_FALSE(files::DirectoryExists(d + "\\Sounds"));

@@ -308,7 +308,7 @@ scenario_cancel_german() {
     rest_mouse
     xdotool key space
     await_exit || return
-    check "exit code 0" [ "$exit_code" = 0 ]
+    check "exit code 1: cancelled" [ "$exit_code" = 1 ]
     check "nothing installed" [ ! -e "$(unix_path "$program_files\\ZorevaAbbruch")" ]
     check "no uninstall entry" [ -z "$(registry_value 'Zoreva Abbruch' DisplayName)" ]
     check "no workspace left" no_workspace
@@ -384,15 +384,18 @@ scenario_copy_cancel() {
         'VistraneTitle=Zoreva Undo' 'Language=English' 'Destination=ZorevaUndo' 'Folder=Zoreva Undo' >"$payload/Setup.ini"
     pack "$payload" "$work/UndoSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
     mkdir -p "$d/App.exe/Kept"
+    # The user's own ReadMe.txt, which the run overwrites before its copy fails.
+    printf "the user's own\r\n" >"$d/ReadMe.txt"
     start_setup "$work/UndoSetup.exe"
     walk_to_folder_page || return
     click_button $forward_x
     check "the failed copy is reported" await_window '^Error$' || return
+    check "the user's file was overwritten by then" cmp -s "$payload/ReadMe.txt" "$d/ReadMe.txt"
     rest_mouse
     xdotool key Escape
     await_exit || return
-    check "exit code 0" [ "$exit_code" = 0 ]
-    check "the file copied before is removed again" [ ! -e "$d/ReadMe.txt" ]
+    check "exit code 1: cancelled" [ "$exit_code" = 1 ]
+    check "the file the run overwrote is back as it was" [ "$(cat "$d/ReadMe.txt")" = "$(printf "the user's own\r\n")" ]
     check "what was there before stays" [ -d "$d/App.exe/Kept" ]
     check "the empty subfolders are removed" [ ! -e "$d/Graphics" -a ! -e "$d/Sounds" -a ! -e "$d/Additional" ]
     check "no program folder" [ ! -e "$(unix_path "$common_programs\\Zoreva Undo")" ]
@@ -419,13 +422,42 @@ scenario_run_error() {
     check "the files were copied before it" cmp -s "$payload/App.exe" "$d/App.exe"
     rest_mouse
     xdotool key Return
-    check "the report closes" await_window_gone '^Error$'
-    check "the wizard is still there" kill -0 "$setup_pid"
-    click_button $cancel_x
     await_exit || return
-    check "exit code 1" [ "$exit_code" = 1 ]
+    check "once said, the run is taken back: exit code 2" [ "$exit_code" = 2 ]
+    check "the one report only" [ -z "$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null)" ]
     check "everything the run made is gone" [ ! -e "$d" ]
     check "no workspace left" no_workspace
+}
+
+# ---- d: setup.log cannot be written on Finish (a folder stands in its place):
+# said once, then the run is taken back and nothing is registered
+scenario_finish_error() {
+    echo "== setup.log cannot be written"
+    local payload=$work/finish d
+    d=$(unix_path "$program_files\\ZorevaNoLog")
+    forget_install ZorevaNoLog 'Zoreva No Log' "$(unix_path "$common_programs\\Zoreva No Log")" \
+        "$(unix_path "$common_desktop\\Zoreva No Log.lnk")"
+    make_payload "$payload"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva No Log' 'Language=English' \
+        'Destination=ZorevaNoLog' 'Folder=Zoreva No Log' 'DesktopIcon=1' 'PerMachine=1' >"$payload/Setup.ini"
+    pack "$payload" "$work/NoLogSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    mkdir -p "$d/setup.log"
+    start_setup "$work/NoLogSetup.exe"
+    walk_to_folder_page || return
+    click_button $forward_x
+    check "Finish" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "the log that cannot be written is reported" await_window '^Error$' || return
+    rest_mouse
+    xdotool key Return
+    await_exit || return
+    check "exit code 2: failed and taken back" [ "$exit_code" = 2 ]
+    check "the installed program is gone" [ ! -e "$d/App.exe" ]
+    check "no shortcuts" [ ! -e "$(unix_path "$common_programs\\Zoreva No Log")" -a ! -e "$(unix_path "$common_desktop\\Zoreva No Log.lnk")" ]
+    check "no uninstall entry" [ -z "$(registry_value 'Zoreva No Log' DisplayName)" ]
+    check "what stood in the way stays" [ -d "$d/setup.log" ]
+    check "no workspace left" no_workspace
+    rm -rf "$d"
 }
 
 # ---- d: more than 100 files, no licence, no program folder, no finish actions
@@ -727,5 +759,5 @@ run() {
 # The uninstaller's script sources this one for its helpers and runs its own scenarios.
 [ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error many_files existing_folder mouse_picks launch workspace_guard}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error finish_error many_files existing_folder mouse_picks launch workspace_guard}; do run scenario_$scenario; done
 exit $failed
