@@ -37,9 +37,9 @@ void AddProgramFolderSteps(const TSetupSettings& s, const TInstallFolders& folde
 {
     if (folders.ProgramsFolder.empty())
         throw ESetupError("The Start menu's Programs folder is unknown on this system, so the program folder \"" +
-                          s.Folder + "\" cannot be made.");
+                          folders.ProgramFolder + "\" cannot be made.");
     const std::string& d = folders.Destination;
-    const std::string f = folders.ProgramsFolder + s.Folder;
+    const std::string f = folders.ProgramsFolder + folders.ProgramFolder;
     plan.push_back(FolderStep(TInstallStepKind::MakeProgramFolder, f));
     plan.push_back(LinkStep({f + "\\" + s.Title + kLinkExtension, d + "\\" + s.TargetFile, "", d, s.Title}));
     plan.push_back(LinkStep({f + "\\Uninstall" + kLinkExtension, d + kUninstaller, "", d, "Uninstall " + s.Title}));
@@ -75,7 +75,7 @@ std::vector<TInstallStep> InstallPlan(const TSetupSettings& settings, const TIns
         copy.Progress = CopyProgressPosition(k, entries.size());
         plan.push_back(copy);
     }
-    if (!IsBlank(settings.Folder)) AddProgramFolderSteps(settings, folders, plan);
+    if (!IsBlank(folders.ProgramFolder)) AddProgramFolderSteps(settings, folders, plan);
     return plan;
 }
 

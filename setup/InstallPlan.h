@@ -41,6 +41,7 @@ struct TInstallFolders {
     std::string Workspace;       // ends in a backslash
     std::string Destination;     // ends in a backslash only after a pick in the folder chooser
     std::string ProgramsFolder;  // ends in a backslash; empty when the system gave none
+    std::string ProgramFolder;   // the user's choice below it; blank for none
 };
 
 // The copy loop's bar: the same whole step per file, from 0, never reaching 100.
@@ -50,7 +51,7 @@ int CopyProgressPosition(size_t index, size_t count);
 // otherwise the current user's; a backslash appended when missing.
 std::string PerMachineFolder(bool perMachine, const std::string& allUsersFolder, const std::string& currentUserFolder);
 
-// Raises ESetupError when a program folder is asked for but the system gave no
+// Raises ESetupError when a program folder is chosen but the system gave no
 // Programs folder to put it in.
 std::vector<TInstallStep> InstallPlan(const TSetupSettings& settings, const TInstallFolders& folders);
 

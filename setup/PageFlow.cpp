@@ -28,13 +28,6 @@ TWizardState EnterPage(TWizardState state, TWizardPage page)
     return state;
 }
 
-TPageEntry EntryActionOf(TWizardPage page)
-{
-    if (page == pgFolder) return TPageEntry::FocusFolderEdit;
-    if (page == pgCopy) return TPageEntry::RunInstallation;
-    return TPageEntry::None;
-}
-
 namespace {
 
 TStep Show(TWizardPage page)

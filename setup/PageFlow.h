@@ -19,13 +19,9 @@ struct TWizardState {
     bool LicenceChecked = false;
 };
 
-// What entering a page asks of the window beyond showing it.
-enum class TPageEntry { None, FocusFolderEdit, RunInstallation };
-
-// The state after ShowPage(page) and what the window does then. The Copy page
-// runs the installation inside that call and then shows the Finish page.
+// The state on entering a page. The Copy page runs the installation as it
+// is entered, and the Finish page follows.
 TWizardState EnterPage(TWizardState state, TWizardPage page);
-TPageEntry EntryActionOf(TWizardPage page);
 
 enum class TStepKind { Stay, ShowPage, FinishSetup };
 struct TStep {

@@ -1,18 +1,14 @@
 #include "setup/SetupForm.h"
 
-#include <shellapi.h>
-
 #include <cstring>
 
 #include "archive/PayloadLayout.h"
 #include "archive/Workspace.h"
-#include "archive/ZLIBArchive.h"
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
+#include "setup/Finish.h"
 #include "setup/InstallPlan.h"
-#include "setup/InstallRun.h"
-#include "utilities/FileSystem.h"
-#include "utilities/SetupError.h"
+#include "setup/Startup.h"
 #include "utilities/Shell.h"
 
 namespace {
@@ -23,46 +19,8 @@ constexpr POINT kForwardDesign{230, 280};
 constexpr POINT kCancelDesign{310, 280};
 
 constexpr int kRegionThreshold = 100;
-constexpr int kTextMargin = 12;
-constexpr RECT kTextBoxDesign{kTextMargin, 14, kTextMargin + 369, 14 + 275};
-constexpr int kPageWidth = 369, kPageHeight = 275;
-constexpr RECT kPageDesign{0, 0, kPageWidth, kPageHeight};
-constexpr int kRowHeight = 20, kSpacerHeight = 13, kSpacerFontHeight = -12;
-constexpr int kLicenceStripHeight = 40, kMemoBottomMargin = 3;
-constexpr int kGroupHeight = 50;
-constexpr RECT kDestinationTextBounds{12, 17, 12 + 261, 17 + 27};
-constexpr RECT kDestinationButtonBounds{285, 17, 285 + 75, 17 + 25};
-constexpr int kFolderMargin = 8, kFolderLabelHeight = 13, kFolderEditHeight = 21, kFolderSpacerHeight = 5;
-constexpr int kCopyLeft = 24, kCopyTop = 65, kCopyWidth = 321, kCopyMessageHeight = 13, kCopyBarHeight = 16;
-constexpr int kFinishStripHeight = 20;
-constexpr int kLargestButtonPoints = 10;
+constexpr RECT kTextBoxDesign{kTextMargin, 14, kTextMargin + kPageWidth, 14 + kPageHeight};
 constexpr int kHeadingGrowth = 2;  // points
-constexpr layout::TAnchors kAnchorLeftTopRight{true, true, true, false};
-
-std::string ReadTextFile(const std::string& path)
-{
-    files::TFile file;
-    if (!file.OpenForReading(path))
-        throw ESetupError("Cannot open file \"" + path + "\". " + files::LastSystemError());
-    std::string text(static_cast<size_t>(file.Size()), '\0');
-    if (!text.empty()) file.ReadExactly(&text[0], text.size());
-    return text;
-}
-
-std::string RunningProgramFile()
-{
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        throw ESetupError("Cannot find the setup program's own file. " + files::LastSystemError());
-    return std::string(path, length);
-}
-
-std::string WithoutBackslash(std::string path)
-{
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
-}
 
 TFontAttributes TextFontAttributes(const TFontDescription& description)
 {
@@ -81,21 +39,11 @@ TFontAttributes TextFontAttributes(const TFontDescription& description)
     return attributes;
 }
 
-TFontAttributes Bold(TFontAttributes attributes)
-{
-    attributes.Face.lfWeight = FW_BOLD;
-    return attributes;
-}
-
-TFontAttributes Enlarged(TFontAttributes attributes)
+TFontAttributes Heading(TFontAttributes attributes)
 {
     SetFontPointSize(attributes, FontPointSize(attributes) + kHeadingGrowth);
+    attributes.Face.lfWeight = FW_BOLD;
     return attributes;
-}
-
-RECT Row(int top, int height, int width = kPageWidth)
-{
-    return RECT{0, top, width, top + height};
 }
 
 // Clicks and keys given while the run worked were meant for the Copy page; on
@@ -107,18 +55,6 @@ void DiscardWaitingInput()
     }
     while (PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
     }
-}
-
-void MakeShellLink(const TShortcut& link)
-{
-    CreateShellLink(link.LinkFile, link.Target, link.Arguments, link.WorkingFolder, link.Description, false, "", 0,
-                    false, 0, link.ShowCommand);
-}
-
-void StartProgram(HWND owner, const TProgramStart& start)
-{
-    ShellExecuteA(owner, "open", start.File.c_str(), start.Parameters.empty() ? nullptr : start.Parameters.c_str(),
-                  nullptr, SW_SHOW);
 }
 
 }  // namespace
@@ -141,7 +77,7 @@ TSetupForm::~TSetupForm()
 
 void TSetupForm::UseDialogs(TFolderMan& folderMan, TConfirmationForm& confirmation)
 {
-    FolderMan = &folderMan;
+    DestinationPage.UseChooser(folderMan);
     Confirmation = &confirmation;
 }
 
@@ -153,49 +89,22 @@ void TSetupForm::ShowCentred()
     UpdateWindow(Handle());
 }
 
-// ---- Start-up ----
-
-std::string TSetupForm::UnpackPayload()
-{
-    // Said plainly: the loader's own words ("Resource name not found") tell a user nothing.
-    if (!FindResourceA(nullptr, kPayloadResource, RT_RCDATA))
-        throw ESetupError(std::string("This setup program carries nothing to install: its resource ") +
-                          kPayloadResource + " is missing. Setups are made from it with \"zoreva-pack build\".");
-    CreateWorkspace();
-    const std::string workspace = WorkspaceFolder() + "\\";
-    for (const char* folder : {kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
-        files::ForceDirectories(workspace + folder);
-    TZLBArchive archiver;
-    ExtractPayload(archiver, workspace, RunningProgramFile());
-    return workspace;
-}
-
 void TSetupForm::Prepare(const std::string& workspace)
 {
     Workspace = workspace;
-    ReadSetupDescription();
-    CheckAdministrator();
-    ApplySettings();
-    SkinWindow();
-    TBitmap32& skin = Skin.GetBitmap();
-    SetBounds(0, 0, skin.Width(), skin.Height());
-    ShowPage(pgWelcome);
-}
-
-void TSetupForm::ReadSetupDescription()
-{
-    Settings = ReadSetupFile(ReadTextFile(Workspace + kSetupDescription));
+    Settings = ReadSetupDescription(Workspace);
     SetWindowTextA(Handle(), Settings.Title.c_str());
     const TPanelRect& area = Settings.MainPanel;
     MainPanel.SetBounds(RECT{area.Left, area.Top, area.Left + area.Width, area.Top + area.Height});
     Skin.SetFileName(Workspace + Settings.Panel.Bitmap);
     Skin.SetInvisibleColor(static_cast<COLORREF>(Settings.Panel.InvisibleColor));
-}
-
-// Without the rights the installation would fail half-way, so the wizard ends before it begins.
-void TSetupForm::CheckAdministrator() const
-{
-    if (!IsAdministrator()) throw ESetupError(AdministratorMessage(Settings.Language));
+    CheckAdministrator(Settings);
+    Wizard = TWizardController(!IsBlank(Settings.Licence), InitialChoices(Settings, GetProgramFilesFolder(Handle())));
+    ApplySettings();
+    SkinWindow();
+    TBitmap32& skin = Skin.GetBitmap();
+    SetBounds(0, 0, skin.Width(), skin.Height());
+    ShowPage();
 }
 
 void TSetupForm::CreateControls()
@@ -204,186 +113,26 @@ void TSetupForm::CreateControls()
                                  kMainPanelDesign.Top + kMainPanelDesign.Height});
     TextBox.Create(MainPanel, kTextBoxDesign);
     TextBox.SetAnchors(layout::kAnchorAll);
-    PageBoxes = {&WelcomeBox, &LicenceBox, &DestinationBox, &FolderBox, &CopyBox, &FinishBox};
-    PageRows = {&WelcomeRows, &LicenceRows, &DestinationRows, &FolderRows, &CopyRows, &FinishRows};
-    for (size_t i = 0; i < PageBoxes.size(); ++i) CreatePage(*PageBoxes[i], *PageRows[i]);
-    CreateLicencePage();
-    CreateDestinationPage();
-    CreateFolderPage();
-    CreateCopyPage();
-    CreateFinishPage();
+    Pages = {&WelcomePage, &LicencePage, &DestinationPage, &FolderPage, &CopyPage, &FinishPage};
+    for (TPage* page : Pages) page->Create(TextBox);
 
-    Forwardbutton.OnClick = [this](TImageWindow&) { ForwardbuttonClick(); };
-    Backbutton.OnClick = [this](TImageWindow&) { BackbuttonClick(); };
-    Cancelbutton.OnClick = [this](TImageWindow&) { CancelButtonClick(); };
-    LicenceCheck.OnClick = [this] { LicenceCheckClick(); };
-    DestinationButton.OnClick = [this] { DestinationButtonClick(); };
-    FolderList.OnClick = [this] { FolderListClick(); };
-    FolderEdit.OnChange = [this] { FolderEditChange(); };
-}
-
-void TSetupForm::CreatePage(TPanel& panel, TPageRows& rows)
-{
-    panel.Create(TextBox, kPageDesign);
-    panel.SetAlign(layout::TAlign::alClient);
-    rows.Head.Create(panel, Row(0, kRowHeight), "", SS_CENTER);
-    rows.Head.SetAlign(layout::TAlign::alTop);
-    rows.Spacer.Create(panel, Row(kRowHeight, kSpacerHeight), "");
-    rows.Spacer.SetAlign(layout::TAlign::alTop);
-    TFontAttributes spacerFont = MessageFontAttributes();
-    spacerFont.Face.lfHeight = kSpacerFontHeight;
-    rows.Spacer.SetFont(spacerFont);
-    rows.Text.Create(panel, Row(kRowHeight + kSpacerHeight, kRowHeight), "");
-    rows.Text.SetAlign(layout::TAlign::alTop);
-}
-
-void TSetupForm::CreateLicencePage()
-{
-    // The memo keeps its margins inside a panel of its own as the page grows.
-    LicenceMemoPanel.Create(LicenceBox, kPageDesign);
-    LicenceMemoPanel.SetAlign(layout::TAlign::alClient);
-    LicenceMemo.Create(LicenceMemoPanel,
-                       RECT{kTextMargin, kTextMargin, kPageWidth - kTextMargin, kPageHeight - kMemoBottomMargin});
-    LicenceMemo.SetAnchors(layout::kAnchorAll);
-    LicenceCheckPanel.Create(LicenceBox, Row(0, kLicenceStripHeight));
-    LicenceCheckPanel.SetAlign(layout::TAlign::alBottom);
-    LicenceCheck.Create(LicenceCheckPanel, RECT{kTextMargin, 2, kPageWidth - kTextMargin, kLicenceStripHeight - 2},
-                        "LicenceCheck");
-    LicenceCheck.SetAnchors(kAnchorLeftTopRight);
-    // The sentence the user accepts is longer than a narrow text area: it wraps
-    // onto a second line of the strip instead of being cut off.
-    const HWND check = LicenceCheck.Handle();
-    SetWindowLongPtrA(check, GWL_STYLE, GetWindowLongPtrA(check, GWL_STYLE) | BS_MULTILINE);
-}
-
-void TSetupForm::CreateDestinationPage()
-{
-    DestinationGroup.Create(DestinationBox, Row(0, kGroupHeight), "DestinationGroup");
-    DestinationGroup.SetAlign(layout::TAlign::alBottom);
-    DestinationText.Create(DestinationGroup, kDestinationTextBounds, "");
-    DestinationButton.Create(DestinationGroup, kDestinationButtonBounds, "Browse...");
-    DestinationButton.SetAnchors(layout::kAnchorTopRight);
-}
-
-void TSetupForm::CreateFolderPage()
-{
-    FolderContent.Create(FolderBox, kPageDesign);
-    FolderContent.SetAlign(layout::TAlign::alClient);
-    FolderContent.SetBorderWidth(kFolderMargin);
-    const int width = kPageWidth - 2 * kFolderMargin;
-    FolderEditHead.Create(FolderContent, Row(0, kFolderLabelHeight, width), "FolderEditHead");
-    FolderEdit.Create(FolderContent, Row(0, kFolderEditHeight, width));
-    FolderSpacer.Create(FolderContent, Row(0, kFolderSpacerHeight, width), "");
-    FolderListHead.Create(FolderContent, Row(0, kFolderLabelHeight, width), "FolderListHead");
-    for (TControl* row : std::initializer_list<TControl*>{&FolderEditHead, &FolderEdit, &FolderSpacer, &FolderListHead})
-        row->SetAlign(layout::TAlign::alTop);
-    FolderList.Create(FolderContent, Row(0, kFolderLabelHeight, width));
-    FolderList.SetAlign(layout::TAlign::alClient);
-}
-
-void TSetupForm::CreateCopyPage()
-{
-    CopyContent.Create(CopyBox, kPageDesign);
-    CopyContent.SetAlign(layout::TAlign::alClient);
-    const int right = kCopyLeft + kCopyWidth, barTop = kCopyTop + kCopyMessageHeight;
-    Copymessage.Create(CopyContent, RECT{kCopyLeft, kCopyTop, right, barTop}, "");
-    Copymessage.SetAnchors(kAnchorLeftTopRight);
-    CopyProgress.Create(CopyContent, RECT{kCopyLeft, barTop, right, barTop + kCopyBarHeight});
-    CopyProgress.SetAnchors(kAnchorLeftTopRight);
-}
-
-void TSetupForm::CreateFinishPage()
-{
-    const std::pair<TPanel*, TCheckBox*> strips[] = {{&FinishDesktopPanel, &DesktopCheck},
-                                                     {&FinishReadMePanel, &ReadMeCheck},
-                                                     {&FinishLaunchProgPanel, &LaunchProgCheck}};
-    for (const auto& [panel, check] : strips) {
-        panel->Create(FinishBox, Row(0, kFinishStripHeight));
-        panel->SetAlign(layout::TAlign::alTop);
-        check->Create(*panel, Row(0, kFinishStripHeight), "");
-        check->SetAnchors(kAnchorLeftTopRight);
-    }
+    Forwardbutton.OnClick = [this](TImageWindow&) { Do(Reported(&TWizardController::Forward)); };
+    Backbutton.OnClick = [this](TImageWindow&) { Do(Reported(&TWizardController::Back)); };
+    Cancelbutton.OnClick = [this](TImageWindow&) { Do(Wizard.Cancel()); };
+    LicencePage.OnAcceptedChange = [this] {
+        Wizard.CheckLicence(LicencePage.Accepted());
+        ShowButtons();
+    };
 }
 
 void TSetupForm::ApplySettings()
 {
-    const TSetupSettings& s = Settings;
-    MainPanel.SetBackgroundColor(ResolveColor(static_cast<COLORREF>(s.TextBoxColor)));
-    MainPanel.SetFont(TextFontAttributes(s.TextFont));
+    MainPanel.SetBackgroundColor(ResolveColor(static_cast<COLORREF>(Settings.TextBoxColor)));
+    MainPanel.SetFont(TextFontAttributes(Settings.TextFont));
     const TFontAttributes text = MainPanel.Font().Attributes();
-    const TFontAttributes heading = Bold(Enlarged(text));
-    WelcomeRows.Head.SetFont(heading);
-    if (!IsBlank(s.Licence)) {
-        LicenceRows.Head.SetFont(heading);
-        LicenceMemo.SetLines(SplitLines(ReadTextFile(Workspace + s.Licence)));
-        LicenceCheck.SetChecked(false);
-    }
-    DestinationRows.Head.SetFont(heading);
-    if (FontPointSize(DestinationButton.Font().Attributes()) > kLargestButtonPoints) {
-        TFontAttributes button = DestinationButton.Font().Attributes();
-        SetFontPointSize(button, kLargestButtonPoints);
-        DestinationButton.SetFont(button);
-    }
-    Settings.Destination = GetProgramFilesFolder(Handle()) + "\\" + s.Destination;
-    DestinationText.SetText(Settings.Destination);
-    FolderRows.Head.SetFont(heading);
-    const std::string programs = WithoutBackslash(ProgramsFolder());
-    if (!programs.empty() && files::DirectoryExists(programs)) {
-        try {
-            for (const files::FolderEntry& entry : files::ListFolder(programs))
-                if (entry.IsFolder && entry.Name[0] != '.') FolderList.AddItem(entry.Name);
-        } catch (const ESetupError&) {
-            // The list only offers a choice; a name can still be typed.
-        }
-    }
-    FolderEdit.SetText(s.Folder);
-    TFontAttributes black = text;
-    black.Color = 0;
-    FolderEdit.SetFont(black);
-    FolderList.SetFont(black);
-    FolderEditHead.SetFont(Bold(text));
-    FolderListHead.SetFont(Bold(text));
-    CopyRows.Head.SetFont(heading);
-    Copymessage.SetText("");
-    CopyProgress.SetPosition(0);
-    FinishRows.Head.SetFont(heading);
-    const TFinishStrips strips = InitialFinishStrips(s);
-    FinishDesktopPanel.SetVisible(strips.Desktop.Visible);
-    FinishLaunchProgPanel.SetVisible(strips.LaunchProg.Visible);
-    FinishReadMePanel.SetVisible(strips.ReadMe.Visible);
-    DesktopCheck.SetChecked(strips.Desktop.Checked);
-    LaunchProgCheck.SetChecked(strips.LaunchProg.Checked);
-    ReadMeCheck.SetChecked(strips.ReadMe.Checked);
-    ApplyTexts(PageTextsFor(s.Language, s.Title));
-}
-
-void TSetupForm::ApplyTexts(const TPageTexts& t)
-{
-    WelcomeRows.Head.SetText(t.WelcomeHead);
-    WelcomeRows.Text.SetText(t.WelcomeText);
-    LicenceRows.Head.SetText(t.LicenceHead1);
-    LicenceRows.Text.SetText(t.LicenceHead2);
-    LicenceCheck.SetText(t.LicenceCheck);
-    DestinationRows.Head.SetText(t.DestinationHead1);
-    DestinationRows.Text.SetText(t.DestinationHead2);
-    DestinationGroup.SetText(t.DestinationGroup);
-    DestinationButton.SetText(t.DestinationButton);
-    if (t.DestinationButtonWidening) {
-        RECT bounds = DestinationButton.BoundsRect();
-        bounds.left -= t.DestinationButtonWidening;
-        DestinationButton.SetBounds(bounds);
-    }
-    FolderRows.Head.SetText(t.FolderHead1);
-    FolderRows.Text.SetText(t.FolderHead2);
-    FolderEditHead.SetText(t.FolderEditHead);
-    FolderListHead.SetText(t.FolderListHead);
-    CopyRows.Head.SetText(t.CopyHead1);
-    CopyRows.Text.SetText(t.CopyHead2);
-    FinishRows.Head.SetText(t.FinishHead1);
-    FinishRows.Text.SetText(t.FinshHead2);
-    DesktopCheck.SetText(t.DesktopCheck);
-    LaunchProgCheck.SetText(t.LaunchProgCheck);
-    ReadMeCheck.SetText(t.ReadMeCheck);
+    const TPageTexts texts = PageTextsFor(Settings.Language, Settings.Title);
+    const TPageSetup setup{Settings, texts, Wizard.Choices(), text, Heading(text), Workspace, ProgramsFolder()};
+    for (TPage* page : Pages) page->Apply(setup);
 }
 
 void TSetupForm::SkinWindow()
@@ -424,199 +173,70 @@ std::string TSetupForm::DesktopFolder() const
                             GetSpecialFolder(Handle(), kFolderDesktop));
 }
 
-// ---- Pages ----
-
-void TSetupForm::ShowPage(TWizardPage page)
-{
-    State = EnterPage(State, page);
-    for (size_t i = 0; i < PageBoxes.size(); ++i) PageBoxes[i]->SetVisible(i == page);
-    PageBoxes[page]->BringToFront();
-    PageRows[page]->Head.FitHeightToText();
-    PageRows[page]->Text.FitHeightToText();
-    LicenceCheck.SetChecked(State.LicenceChecked);
-    ShowButtons();
-    // Space accepts the licence without reaching for the mouse.
-    if (page == pgLicence) LicenceCheck.SetFocus();
-    switch (EntryActionOf(page)) {
-    case TPageEntry::None: break;
-    case TPageEntry::FocusFolderEdit:
-        FolderEdit.SetFocus();
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        break;
-    case TPageEntry::RunInstallation: {
-        const TSetupExit outcome = RunInstallation();
-        if (outcome != kExitInstalled) {
-            UndoAndClose(outcome);
-            break;
-        }
-        DiscardWaitingInput();
-        ShowPage(pgFinish);
-        break;
-    }
-    }
-}
-
-void TSetupForm::ShowButtons()
-{
-    Backbutton.SetButtonEnabled(State.BackEnabled);
-    Forwardbutton.SetButtonEnabled(State.ForwardEnabled);
-}
-
-TFinishStrips TSetupForm::FinishStrips() const
-{
-    return {{FinishDesktopPanel.Visible(), DesktopCheck.Checked()},
-            {FinishReadMePanel.Visible(), ReadMeCheck.Checked()},
-            {FinishLaunchProgPanel.Visible(), LaunchProgCheck.Checked()}};
-}
-
-void TSetupForm::ForwardbuttonClick()
-{
-    const TStep step = ForwardStep(State, !IsBlank(Settings.Licence));
-    if (step.Kind == TStepKind::ShowPage) ShowPage(step.Page);
-    if (step.Kind == TStepKind::FinishSetup) FinishSetup(ChosenFinishActions(FinishStrips()));
-}
-
-void TSetupForm::BackbuttonClick()
-{
-    const TStep step = BackStep(State, !IsBlank(Settings.Licence));
-    if (step.Kind == TStepKind::ShowPage) ShowPage(step.Page);
-}
-
-void TSetupForm::LicenceCheckClick()
-{
-    State = LicenceCheckChanged(State, LicenceCheck.Checked());
-    ShowButtons();
-}
-
-void TSetupForm::DestinationButtonClick()
-{
-    FolderMan->SetPath(Settings.Destination);
-    if (!FolderMan->Execute()) return;
-    Settings.Destination = FolderMan->Path();
-    DestinationText.SetText(Settings.Destination);
-}
-
-void TSetupForm::FolderListClick()
-{
-    const int index = FolderList.ItemIndex();
-    if (index < 0) return;
-    Settings.Folder = FolderList.Items()[static_cast<size_t>(index)];
-    FolderEdit.SetText(Settings.Folder);
-}
-
-void TSetupForm::FolderEditChange()
-{
-    Settings.Folder = FolderEdit.Text();
-}
-
-void TSetupForm::CancelButtonClick()
-{
-    Leave(CancelLeaving(State.Page));
-}
-
-void TSetupForm::CloseRequested()
-{
-    Leave(CloseLeaving(State.Page));
-}
-
-void TSetupForm::Leave(TLeaving leaving)
-{
-    switch (leaving) {
-    case TLeaving::Ignore: break;
-    case TLeaving::Confirm:
-        if (Confirmation->Confirm(CancelQuestion(Settings.Language), Settings.Language) == kModalYes)
-            CloseWizard(kExitCancelled);
-        break;
-    case TLeaving::RegisterAndClose: FinishSetup(TFinishChoices{}); break;
-    }
-}
-
 LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE) {
-        CloseRequested();
+        Do(Wizard.Close());
         return 0;
     }
     return THostWindow<TZupForm>::HandleMessage(message, wParam, lParam);
 }
 
-// ---- Installation and finish ----
+TWizardCommand TSetupForm::Reported(TWizardCommand (TWizardController::*input)())
+{
+    CurrentPage().Report(Wizard.Choices());
+    return (Wizard.*input)();
+}
+
+void TSetupForm::Do(TWizardCommand command)
+{
+    switch (command) {
+    case TWizardCommand::None: break;
+    case TWizardCommand::ShowPage: ShowPage(); break;
+    case TWizardCommand::RunInstallation: {
+        ShowPage();
+        const TSetupExit outcome = RunInstallation();
+        if (outcome == kExitInstalled) DiscardWaitingInput();
+        Do(Wizard.RunEnded(outcome));
+        break;
+    }
+    case TWizardCommand::AskToCancel:
+        if (Confirmation->Confirm(CancelQuestion(Settings.Language), Settings.Language) == kModalYes)
+            Do(Wizard.CancelConfirmed());
+        break;
+    case TWizardCommand::FinishSetup: Do(Wizard.FinishEnded(FinishSetup())); break;
+    case TWizardCommand::End: EndWizard(Wizard.Outcome(), LogBook, Handle()); break;
+    }
+}
+
+void TSetupForm::ShowPage()
+{
+    const TWizardPage shown = Wizard.Page();
+    for (size_t i = 0; i < Pages.size(); ++i) Pages[i]->SetVisible(i == shown);
+    CurrentPage().Raise();
+    LicencePage.SetAccepted(Wizard.State().LicenceChecked);
+    ShowButtons();
+    CurrentPage().Shown();
+}
+
+void TSetupForm::ShowButtons()
+{
+    Backbutton.SetButtonEnabled(Wizard.State().BackEnabled);
+    Forwardbutton.SetButtonEnabled(Wizard.State().ForwardEnabled);
+}
 
 TSetupExit TSetupForm::RunInstallation()
 {
-    // The whole Copy page is painted once; for each file only the message
-    // and the bar change. Repainting the whole skinned window for every file
-    // made the copy of many small files several times slower.
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    TInstallObserver observer;
-    observer.Copying = [this](const TInstallStep& step) {
-        Copymessage.SetText(step.Message);
-        CopyProgress.SetPosition(step.Progress);
-        RedrawWindow(CopyContent.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    };
-    observer.CopyFailed = [this](const std::string& message) {
-        const int answer = MessageBoxA(Handle(), message.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONERROR);
-        return answer == IDRETRY ? TCopyFailureAnswer::Retry : TCopyFailureAnswer::Cancel;
-    };
-    try {
-        return PerformInstallPlan(InstallPlan(Settings, {Workspace, Settings.Destination, ProgramsFolder()}), LogBook,
-                                  observer, Workspace + kReplacedFolder)
-                   ? kExitInstalled
-                   : kExitCancelled;
-    } catch (const std::exception& error) {
-        ShowError(error.what());
-        return kExitFailed;
-    }
+    const TWizardChoices& chosen = Wizard.Choices();
+    return CopyPage.Run(Settings, {Workspace, chosen.Destination, ProgramsFolder(), chosen.ProgramFolder}, LogBook,
+                        Workspace + kReplacedFolder);
 }
 
-void TSetupForm::FinishSetup(const TFinishChoices& choices)
+bool TSetupForm::FinishSetup()
 {
-    const TFinishPlan plan = FinishPlan(Settings, Settings.Destination, DesktopFolder(), choices.DesktopIcon,
-                                        choices.ReadMe, choices.LaunchProg);
-    LogBook.LogFileName = plan.LogFileName;
-    LogBook.KeyName = plan.KeyName;
-    LogBook.DisplayTitle = plan.DisplayTitle;
-    // An earlier installation's entry is its own; a failed finish leaves it alone.
-    const bool registeredBefore = LogBook.IsRegistered();
-    bool logWritten = false;
-    try {
-        if (plan.DesktopLink) {
-            MakeShellLink(*plan.DesktopLink);
-            LogBook.AddLink(plan.DesktopLink->LinkFile);
-        }
-        // The log first: an entry in the list of programs whose uninstaller has no log could remove nothing.
-        // An earlier installation's log is kept aside like the files the run replaced.
-        if (!KeepAside(plan.LogFileName, Workspace + kReplacedFolder, LogBook))
-            throw ESetupError("Cannot replace \"" + plan.LogFileName + "\".\r\n" + files::LastSystemError());
-        LogBook.SaveLog();
-        logWritten = true;
-        LogBook.RegisterUninstall();
-    } catch (const std::exception& error) {
-        // Said once; then the run is taken back, its log and entry with it.
-        ShowError(error.what());
-        if (logWritten) files::RemoveFile(plan.LogFileName);
-        if (logWritten && !registeredBefore) LogBook.UnregisterUninstall();
-        UndoAndClose(kExitFailed);
-        return;
-    }
-    if (plan.ReadMeViewer) StartProgram(Handle(), *plan.ReadMeViewer);
-    if (plan.Program) {
-        SetCurrentDirectoryA(Settings.Destination.c_str());
-        StartProgram(Handle(), *plan.Program);
-    }
-    CloseWizard(kExitInstalled);
-}
-
-void TSetupForm::UndoAndClose(TSetupExit exit)
-{
-    PerformUndo(LogBook);
-    CloseWizard(exit);
-}
-
-// The windows are destroyed in order when the program unwinds; closing only
-// hides the wizard and ends the message loop.
-void TSetupForm::CloseWizard(TSetupExit exit)
-{
-    ShowWindow(Handle(), SW_HIDE);
-    PostQuitMessage(exit);
+    const TFinishChoices& actions = Wizard.FinishActions();
+    const std::string& destination = Wizard.Choices().Destination;
+    const TFinishPlan plan = FinishPlan(Settings, destination, DesktopFolder(), actions.DesktopIcon, actions.ReadMe,
+                                        actions.LaunchProg);
+    return PerformFinish(plan, destination, LogBook, Workspace + kReplacedFolder, Handle());
 }

@@ -1,41 +1,38 @@
 #pragma once
 
-// TSetupForm: the skinned wizard window. UnpackPayload prepares the workspace
-// and unpacks the payload, on a thread of its own while the windows are made;
-// Prepare then reads "Setup.ini" and skins the window; its pages lead the
-// user to the installation run and the finish actions; its destruction
-// removes the workspace. What happens on each page and button is decided by
-// the page flow and the install plan; the window shows and performs it.
+// TSetupForm: the skinned wizard window. It hosts the six pages in the text
+// area of its skin, passes the clicks on its buttons to the wizard controller
+// and does what the controller answers: show a page, run the installation,
+// ask before cancelling, perform the finish actions, end. Prepare reads the
+// unpacked setup's description and skins the window; the destruction of the
+// window removes the workspace.
 
 #include <array>
 #include <string>
 
 #include "platform/ControlHost.h"
 #include "platform/Controls.h"
-#include "setup/PageFlow.h"
-#include "setup/PageTexts.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupLogBook.h"
+#include "setup/WizardController.h"
+#include "setup/pages/CopyPage.h"
+#include "setup/pages/DestinationPage.h"
+#include "setup/pages/FinishPage.h"
+#include "setup/pages/FolderPage.h"
+#include "setup/pages/LicencePage.h"
+#include "setup/pages/WelcomePage.h"
 #include "skin/Skinned.h"
 
 class TFolderMan;
 class TConfirmationForm;
-
-// The page's heading, spacer and sub-heading rows, top to bottom.
-struct TPageRows {
-    TLabel Head, Spacer, Text;
-};
 
 class TSetupForm : public THostWindow<TZupForm> {
 public:
     TSetupForm();
     ~TSetupForm() override;
 
-    // Makes the workspace and unpacks the setup program's payload into it;
-    // returns the workspace, ending in a backslash. Touches no window.
-    static std::string UnpackPayload();
-    // With the payload unpacked: reads its description, checks the user's
-    // rights, skins the window and puts up the Welcome page.
+    // With the payload unpacked into the workspace: reads its description,
+    // checks the user's rights, skins the window and puts up the Welcome page.
     void Prepare(const std::string& workspace);
 
     // The dialogs the wizard opens, made after it with the wizard as their owner.
@@ -43,53 +40,29 @@ public:
     // Shows the window in the centre of the screen.
     void ShowCentred();
 
-    void ShowPage(TWizardPage page);
-
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void ReadSetupDescription();
-    void CheckAdministrator() const;
     void CreateControls();
-    void CreatePage(TPanel& panel, TPageRows& rows);
-    void CreateLicencePage();
-    void CreateDestinationPage();
-    void CreateFolderPage();
-    void CreateCopyPage();
-    void CreateFinishPage();
     void ApplySettings();
-    void ApplyTexts(const TPageTexts& texts);
     void SkinWindow();
     void SkinButton(TZupButton& button, const TButtonSkin& skin);
-    void ShowButtons();
-    TFinishStrips FinishStrips() const;
     std::string ProgramsFolder() const;
     std::string DesktopFolder() const;
 
-    void ForwardbuttonClick();
-    void BackbuttonClick();
-    void LicenceCheckClick();
-    void DestinationButtonClick();
-    void FolderListClick();
-    void FolderEditChange();
-    void CancelButtonClick();
-    void CloseRequested();
-    void Leave(TLeaving leaving);
-
-    // Installed, cancelled by the user at a failed copy, or failed with an
-    // error, which it has shown.
+    TPage& CurrentPage() const { return *Pages[Wizard.Page()]; }
+    // The user's choice on the page shown goes to the controller before it acts.
+    TWizardCommand Reported(TWizardCommand (TWizardController::*input)());
+    void Do(TWizardCommand command);
+    void ShowPage();
+    void ShowButtons();
     TSetupExit RunInstallation();
-    void FinishSetup(const TFinishChoices& choices);
-    // The one way out of a run that did not install: what it did is taken back.
-    void UndoAndClose(TSetupExit exit);
-    void CloseWizard(TSetupExit exit);
+    bool FinishSetup();
 
-    TWizardState State;  // the page shown and what its buttons allow
+    TWizardController Wizard;
     TSetupLogBook LogBook;
     std::string Workspace;
     TSetupSettings Settings;
-
-    TFolderMan* FolderMan = nullptr;
     TConfirmationForm* Confirmation = nullptr;
 
     TZupButton Backbutton;
@@ -98,30 +71,12 @@ private:
 
     TPanel MainPanel;
     TPanel TextBox;
-    TPanel WelcomeBox, LicenceBox, DestinationBox, FolderBox, CopyBox, FinishBox;
-    std::array<TPanel*, 6> PageBoxes{};
-    TPageRows WelcomeRows, LicenceRows, DestinationRows, FolderRows, CopyRows, FinishRows;
-    std::array<TPageRows*, 6> PageRows{};
-
-    TPanel LicenceMemoPanel, LicenceCheckPanel;
-    TMemo LicenceMemo;
-    TCheckBox LicenceCheck;
-
-    TGroupBox DestinationGroup;
-    TLabel DestinationText;
-    TPushButton DestinationButton;
-
-    TPanel FolderContent;
-    TLabel FolderEditHead;
-    TEdit FolderEdit;
-    TLabel FolderSpacer;
-    TLabel FolderListHead;
-    TListBox FolderList;
-
-    TPanel CopyContent;
-    TLabel Copymessage;
-    TProgressBar CopyProgress;
-
-    TPanel FinishDesktopPanel, FinishReadMePanel, FinishLaunchProgPanel;
-    TCheckBox DesktopCheck, ReadMeCheck, LaunchProgCheck;
+    TWelcomePage WelcomePage;
+    TLicencePage LicencePage;
+    TDestinationPage DestinationPage;
+    TFolderPage FolderPage;
+    TCopyPage CopyPage;
+    TFinishPage FinishPage;
+    // In the order of the wizard's pages.
+    std::array<TPage*, 6> Pages{};
 };

@@ -8,7 +8,9 @@
 #include "folders/ConfirmationForm.h"
 #include "folders/FolderMan.h"
 #include "platform/Window.h"
+#include "setup/PageFlow.h"
 #include "setup/SetupForm.h"
+#include "setup/Startup.h"
 #include "skin/Picture.h"
 #include "utilities/BackgroundTask.h"
 #include "utilities/DllSearch.h"
@@ -18,13 +20,11 @@
 
 namespace {
 
-constexpr int kExitFailure = 1;
-
 int RunSetup()
 {
     std::string workspace;
     // The payload unpacks while the windows are made; the first page needs both.
-    TBackgroundTask unpacking([&workspace] { workspace = TSetupForm::UnpackPayload(); });
+    TBackgroundTask unpacking([&workspace] { workspace = UnpackPayload(); });
     TComApartment com;
     TGdiplusSession gdiplus;
     KMediaList media(gdiplus);
@@ -45,7 +45,8 @@ int RunSetup()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
-    int exitCode = kExitFailure;
+    // A setup that cannot start has failed as much as a run that failed.
+    int exitCode = kExitFailed;
     try {
         exitCode = RunSetup();
     } catch (const std::exception& error) {

@@ -3,7 +3,7 @@
 # code, run inside tests/i386/emulated.sh where 32-bit Wine goes through
 # qemu-i386. Each emulated Wine process start takes about a minute, so this
 # is a smoke walk: the bare setup program shows its one message and ends with
-# exit code 1; the demo setup packed with the 32-bit stub goes through every
+# exit code 2; the demo setup packed with the 32-bit stub goes through every
 # page, installs (files, shortcuts, the registry's 32-bit view), and its
 # Uninstall.exe /S leaves nothing behind.
 # Usage: lane.sh BIN32 BIN64 PACKER DEMO_DIR

@@ -15,7 +15,6 @@ TSetupSettings DemoSettings()
     TSetupSettings s;
     s.AddFiles = {"App.exe", "Graphics\\logo.bmp", "Additional\\Docs\\Guide.txt", "App.exe"};
     s.TargetFile = "App.exe";
-    s.Folder = "Zoreva";
     s.ReadMe = "Docs\\Read Me.txt";
     s.Title = "Zoreva Demo";
     s.Language = "English";
@@ -35,7 +34,7 @@ std::vector<std::string> RecordedLines(const std::vector<TInstallStep>& plan, co
 TEST(InstallPlan, FullEnglishInstallLeavesTheLogInItsOrder)
 {
     const TSetupSettings s = DemoSettings();
-    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, kDestination, kPrograms});
+    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, kDestination, kPrograms, "Zoreva"});
     const TFinishPlan finish = FinishPlan(s, kDestination, "C:\\Users\\Public\\Desktop", true, true, true);
 
     const std::vector<std::string> expected{
@@ -59,7 +58,7 @@ TEST(InstallPlan, FullEnglishInstallLeavesTheLogInItsOrder)
 TEST(InstallPlan, EveryStepOfAFullInstall)
 {
     const TSetupSettings s = DemoSettings();
-    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, kDestination, kPrograms});
+    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, kDestination, kPrograms, "Zoreva"});
     using K = TInstallStepKind;
     const std::string d = kDestination, f = kPrograms + "Zoreva";
     const struct {
@@ -118,10 +117,9 @@ TEST(InstallPlan, PickedDestinationNoFilesNoProgramFolder)
 {
     TSetupSettings s = DemoSettings();
     s.AddFiles.clear();
-    s.Folder = " \t";
     s.Title = "";
     const std::string picked = "D:\\Apps\\";
-    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, picked, ""});
+    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, picked, "", " \t"});
     const TFinishPlan finish = FinishPlan(s, picked, "C:\\Users\\me\\Desktop\\", true, false, false);
     EXPECT_EQ(RecordedLines(plan, finish),
               (std::vector<std::string>{"LINK=C:\\Users\\me\\Desktop\\.lnk", "DIRECTORY=D:\\Apps\\\\Additional",
@@ -134,7 +132,7 @@ TEST(InstallPlan, ProgramFolderWithoutAProgramsFolderIsAnError)
 {
     TSetupSettings s = DemoSettings();
     try {
-        InstallPlan(s, {kWorkspace, kDestination, ""});
+        InstallPlan(s, {kWorkspace, kDestination, "", "Zoreva"});
         ADD_FAILURE() << "no error";
     } catch (const ESetupError& error) {
         EXPECT_STREQ(error.what(),
@@ -147,9 +145,8 @@ TEST(InstallPlan, EmptyTitleAndUntrimmedFolder)
 {
     TSetupSettings s = DemoSettings();
     s.Title = "";
-    s.Folder = " Tools ";
     s.ReadMe = "C:ReadMe";
-    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, kDestination, kPrograms});
+    const std::vector<TInstallStep> plan = InstallPlan(s, {kWorkspace, kDestination, kPrograms, " Tools "});
     ASSERT_EQ(plan.size(), 15u);
     EXPECT_EQ(plan[11].Path, kPrograms + " Tools ");
     EXPECT_EQ(plan[12].Path, kPrograms + " Tools \\.lnk");

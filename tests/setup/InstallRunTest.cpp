@@ -38,7 +38,6 @@ protected:
         WriteAll(Workspace + "ReadMe.txt", TextBytes("read me"));
         Settings.AddFiles = {"App.exe", "Graphics\\logo.bmp", "Additional\\Docs\\Guide.txt", "ReadMe.txt"};
         Settings.TargetFile = "App.exe";
-        Settings.Folder = "Zoreva";
         Settings.ReadMe = "ReadMe.txt";
         Settings.Title = "Zoreva Demo";
     }
@@ -51,7 +50,7 @@ protected:
                 Failures.push_back(message);
                 return OnFailure ? OnFailure(message) : TCopyFailureAnswer::Cancel;
             }};
-        return PerformInstallPlan(InstallPlan(Settings, {Workspace, Destination, Programs}), book, observer,
+        return PerformInstallPlan(InstallPlan(Settings, {Workspace, Destination, Programs, ProgramFolder}), book, observer,
                                   Workspace + "Replaced");
     }
 
@@ -61,6 +60,7 @@ protected:
     const std::string Destination = Temp.Text() + "Program Files\\Zoreva Demo";
     const std::string Programs = Temp.Text() + "Start Menu\\Programs\\";
     TSetupSettings Settings;
+    std::string ProgramFolder = "Zoreva";
     std::vector<TCopySeen> Copies;
     std::vector<std::string> Failures;
     std::function<TCopyFailureAnswer(const std::string&)> OnFailure;
@@ -175,7 +175,7 @@ TEST_F(InstallRun, FailedCopyIsRetriedOrStopsTheRunAndIsUndone)
 
 TEST_F(InstallRun, ProgramFolderThatCannotBeMadeStopsTheRunBeforeTheShortcuts)
 {
-    Settings.Folder = "No Such Group\\Zoreva";
+    ProgramFolder = "No Such Group\\Zoreva";
     TSetupLogBook book;
     try {
         Run(book);

@@ -12,7 +12,7 @@ TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
 {
     TSetupSettings settings;
     settings.AddFiles = {"App.exe", "Additional\\Docs\\Old\\a.txt", "Additional\\Docs\\b.txt", "ReadMe.txt"};
-    const std::vector<TInstallStep> plan = InstallPlan(settings, {"C:\\Temp\\QXTemp1\\", "D:\\Apps\\", ""});
+    const std::vector<TInstallStep> plan = InstallPlan(settings, {"C:\\Temp\\QXTemp1\\", "D:\\Apps\\", "", ""});
     TSetupLogBook book;
     for (size_t i = 0; i + 1 < plan.size(); ++i) RecordStep(plan[i], book);
     book.AddLink("C:\\Users\\me\\Desktop\\App.lnk");

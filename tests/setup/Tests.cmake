@@ -4,6 +4,7 @@ zoreva_add_test(setup_tests
     setup/SetupFileTest.cpp
     setup/PageTextsTest.cpp
     setup/PageFlowTest.cpp
+    setup/WizardControllerTest.cpp
     setup/InstallPlanTest.cpp
     setup/InstallUndoTest.cpp)
 target_link_libraries(setup_tests PRIVATE zoreva_setup)

@@ -664,7 +664,7 @@ scenario_launch() {
     check "no workspace left" no_workspace
 }
 
-# ---- c: setups that cannot start: one message, exit code 1, no workspace left
+# ---- c: setups that cannot start: one message, exit code 2, no workspace left
 expect_start_failure() {  # description, setup file
     start_setup "$2"
     if await_window '^Error$'; then
@@ -677,7 +677,7 @@ expect_start_failure() {  # description, setup file
         failed=1
     fi
     await_exit || return
-    check "$1: exit code 1" [ "$exit_code" = 1 ]
+    check "$1: exit code 2" [ "$exit_code" = 2 ]
     check "$1: exactly one message" [ -z "$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null)" ]
     check "$1: no workspace left" no_workspace
 }
