@@ -1,6 +1,7 @@
 #include "setup/InstallPlan.h"
 
 #include "folders/FolderRules.h"
+#include "setup/SetupLogWords.h"
 #include "utilities/SetupError.h"
 
 namespace {
@@ -8,7 +9,6 @@ namespace {
 const char* const kDestinationSubfolders[] = {"\\Graphics", "\\Sounds", "\\Additional"};
 constexpr size_t kProgressRange = 100;
 const char kReadMeViewer[] = "notepad.exe";
-const char kUninstaller[] = "\\uninstall.exe";
 const char kLinkExtension[] = ".lnk";
 
 TInstallStep FolderStep(TInstallStepKind kind, const std::string& path)
@@ -42,7 +42,8 @@ void AddProgramFolderSteps(const TSetupSettings& s, const TInstallFolders& folde
     const std::string f = folders.ProgramsFolder + folders.ProgramFolder;
     plan.push_back(FolderStep(TInstallStepKind::MakeProgramFolder, f));
     plan.push_back(LinkStep({f + "\\" + s.Title + kLinkExtension, d + "\\" + s.TargetFile, "", d, s.Title}));
-    plan.push_back(LinkStep({f + "\\Uninstall" + kLinkExtension, d + kUninstaller, "", d, "Uninstall " + s.Title}));
+    plan.push_back(
+        LinkStep({f + "\\Uninstall" + kLinkExtension, d + "\\" + kUninstallerName, "", d, "Uninstall " + s.Title}));
     if (IsBlank(s.ReadMe)) return;
     const std::string name = FileNamePart(s.ReadMe);
     // Quoted, so that the viewer gets one argument even when the path has spaces.
@@ -99,7 +100,7 @@ TFinishPlan FinishPlan(const TSetupSettings& settings, const std::string& destin
     if (desktopIcon && !desktopFolder.empty())
         plan.DesktopLink = TShortcut{folders::AddBackslash(desktopFolder) + settings.Title + kLinkExtension,
                                           d + "\\" + settings.TargetFile, "", d, settings.Title};
-    plan.LogFileName = d + "\\setup.log";
+    plan.LogFileName = d + "\\" + kSetupLogName;
     plan.KeyName = settings.Title;
     plan.DisplayTitle = settings.Title;
     if (readMe) plan.ReadMeViewer = TProgramStart{kReadMeViewer, d + "\\" + settings.ReadMe};

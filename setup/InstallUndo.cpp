@@ -4,11 +4,9 @@
 #include <iterator>
 #include <map>
 
-namespace {
+#include "setup/SetupLogWords.h"
 
-const char kLinkPrefix[] = "LINK=";
-const char kFilePrefix[] = "COPYFILE=";
-const char kFolderPrefix[] = "DIRECTORY=";
+namespace {
 
 // MAX_PATH less its terminating NUL: the setup names nothing longer.
 constexpr size_t kMaxPathLength = 259;
@@ -136,13 +134,13 @@ struct TEntry {
 bool ParseEntry(const std::string& line, TEntry& entry)
 {
     entry.Line = &line;
-    if (StartsWith(line, kLinkPrefix)) {
-        entry.Removal = {TRemovalKind::File, line.substr(sizeof kLinkPrefix - 1), {}};
+    if (StartsWith(line, kLogLinkPrefix)) {
+        entry.Removal = {TRemovalKind::File, line.substr(sizeof kLogLinkPrefix - 1), {}};
         entry.IsLink = true;
-    } else if (StartsWith(line, kFilePrefix)) {
-        entry.Removal = {TRemovalKind::File, line.substr(sizeof kFilePrefix - 1), {}};
-    } else if (StartsWith(line, kFolderPrefix)) {
-        entry.Removal = {TRemovalKind::Folder, line.substr(sizeof kFolderPrefix - 1), {}};
+    } else if (StartsWith(line, kLogFilePrefix)) {
+        entry.Removal = {TRemovalKind::File, line.substr(sizeof kLogFilePrefix - 1), {}};
+    } else if (StartsWith(line, kLogFolderPrefix)) {
+        entry.Removal = {TRemovalKind::Folder, line.substr(sizeof kLogFolderPrefix - 1), {}};
     } else {
         return false;
     }
@@ -304,11 +302,11 @@ bool ParseSetupLog(const std::string& text, TSetupLog& log)
         lines.push_back(line);
         start = end + 1;
     }
-    if (lines.size() < 3 || lines.size() - 3 > kMaxLogEntries || lines[0] != "SetupLOG" ||
-        !StartsWith(lines[1], "NAME=") || !StartsWith(lines[2], "KEY="))
+    if (lines.size() < 3 || lines.size() - 3 > kMaxLogEntries || lines[0] != kLogHeading ||
+        !StartsWith(lines[1], kLogNamePrefix) || !StartsWith(lines[2], kLogKeyPrefix))
         return false;
-    log.Name = lines[1].substr(5);
-    log.Key = lines[2].substr(4);
+    log.Name = lines[1].substr(sizeof kLogNamePrefix - 1);
+    log.Key = lines[2].substr(sizeof kLogKeyPrefix - 1);
     log.Entries.assign(std::make_move_iterator(lines.begin() + 3), std::make_move_iterator(lines.end()));
     return true;
 }

@@ -1,14 +1,9 @@
 #include "setup/SetupLogBookRegistry.h"
 
 #include "setup/SetupLogBook.h"
+#include "setup/SetupLogWords.h"
 #include "utilities/Handles.h"
 #include "utilities/SetupError.h"
-
-namespace {
-
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-}  // namespace
 
 void WriteRegistryString(HKEY key, const char* name, const std::string& value)
 {

@@ -6,14 +6,13 @@
 #include "archive/NestedArchive.h"
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "setup/SetupLogWords.h"
 #include "tools/FileIdentity.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
 namespace {
-
-constexpr char kUninstallerName[] = "Uninstall.exe";
 
 std::string Join(const std::string& folder, const std::string& name)
 {

@@ -19,6 +19,7 @@
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchive.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "setup/SetupLogWords.h"
 #include "tools/FileIdentity.h"
 #include "tools/PictureProbe.h"
 #include "tools/SetupCheck.h"
@@ -286,8 +287,9 @@ std::string ReadWholeFile(const std::string& path)
 void AddUninstallerBesideStub(TPayloadPlan& plan, const std::string& stub)
 {
     const size_t cut = stub.find_last_of(std::string("/") + files::kPathDelim);
-    const std::string uninstaller = (cut == std::string::npos ? "" : stub.substr(0, cut + 1)) + "Uninstall.exe";
-    if (!files::FileExists(uninstaller)) throw ESetupError("No Uninstall.exe beside the stub: " + uninstaller);
+    const std::string uninstaller = (cut == std::string::npos ? "" : stub.substr(0, cut + 1)) + kUninstallerName;
+    if (!files::FileExists(uninstaller))
+        throw ESetupError("No " + std::string(kUninstallerName) + " beside the stub: " + uninstaller);
     AddUninstaller(plan, uninstaller);
 }
 
@@ -321,7 +323,7 @@ int RunCheck(int argc, char** argv)
     const std::string& from = arguments.Operands[0];
     TWorkspaceFiles workspace = WorkspaceFilesOf(PlanPayload(from));
     // Only its presence counts: the check opens no file but pictures.
-    if (HasFlag(arguments, "--with-uninstaller")) workspace.Add("Uninstall.exe", "Uninstall.exe");
+    if (HasFlag(arguments, "--with-uninstaller")) workspace.Add(kUninstallerName, kUninstallerName);
     return PassesCheck(from, workspace) ? 0 : kExitFailure;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/InstallUndo.h"
 #include "tests/TestSupport.h"
 #include "utilities/SetupError.h"
 
@@ -80,6 +81,60 @@ TEST(SetupLogBook, WritesHeaderThenEntriesNewestFirstWithCrLfOnEverySave)
         EXPECT_EQ(ReadAll(temp / "setup.log"), TextBytes(header + c.Expected)) << "second save";
         EXPECT_EQ(book.Entries(), recorded);
     }
+}
+
+// The uninstaller reads the file the setup wrote: its name, its key and every
+// entry in order, each taken as the kind it was recorded as and none refused;
+// what the run replaced stays out of the file.
+TEST(SetupLogBook, UndoPlanReadsBackWhatTheBookWrote)
+{
+    const std::string programs = "C:\\ProgramData\\Start Menu\\Programs", desktop = "C:\\Users\\Public\\Desktop";
+    TTempFolder temp;
+    TSetupLogBook book;
+    RecordDestination(book);
+    book.AddCopiedFile(D + "\\App.exe");
+    book.AddReplaced(D + "\\App.exe", "C:\\Temp\\QXTemp1\\Replaced\\1");
+    book.AddCopiedFile(D + "\\Additional\\Docs\\Gr\xFC\xDF" "e.txt");
+    book.AddDirectory(programs + "\\App");
+    book.AddLink(programs + "\\App\\App.lnk");
+    book.AddLink(programs + "\\App\\Uninstall.lnk");
+    book.AddLink(desktop + "\\The App.lnk");
+    book.LogFileName = temp / "setup.log";
+    book.KeyName = "App";
+    book.DisplayTitle = "The App";
+    book.SaveLog();
+
+    const Bytes bytes = ReadAll(temp / "setup.log");
+    TSetupLog log;
+    ASSERT_TRUE(ParseSetupLog(std::string(bytes.begin(), bytes.end()), log));
+    EXPECT_EQ(log.Name, "The App");
+    EXPECT_EQ(log.Key, "App");
+    EXPECT_EQ(log.Entries, book.Entries());
+
+    TUndoLimits limits;
+    limits.Installation = D;
+    limits.ProgramsFolders = {programs};
+    limits.Desktops = {desktop};
+    limits.Title = "The App";
+    const TUndoPlan plan = UndoPlan(log.Entries, limits);
+    EXPECT_EQ(plan.Refused, std::vector<std::string>{});
+    using K = TRemovalKind;
+    const std::vector<std::pair<K, std::string>> expected{
+        {K::File, desktop + "\\The App.lnk"},
+        {K::File, programs + "\\App\\Uninstall.lnk"},
+        {K::File, programs + "\\App\\App.lnk"},
+        {K::File, D + "\\Additional\\Docs\\Gr\xFC\xDF" "e.txt"},
+        {K::File, D + "\\App.exe"},
+        {K::Folder, D + "\\Additional\\Docs"},
+        {K::Folder, programs + "\\App"},
+        {K::Folder, D + "\\Additional"},
+        {K::Folder, D + "\\Sounds"},
+        {K::Folder, D + "\\Graphics"},
+        {K::Folder, D},
+    };
+    std::vector<std::pair<K, std::string>> removals;
+    for (const TRemoval& removal : plan.Removals) removals.emplace_back(removal.Kind, removal.Path);
+    EXPECT_EQ(removals, expected);
 }
 
 TEST(SetupLogBook, KeepsAnsiBytesAsTheyAre)

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "setup/InstallUndo.h"
+#include "setup/SetupLogWords.h"
 #include "tools/uninstall/SystemFolders.h"
 #include "tools/uninstall/UninstallRules.h"
 #include "utilities/DllSearch.h"
@@ -15,14 +16,11 @@
 
 namespace {
 
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr char kLogName[] = "setup.log";
 constexpr int64_t kMaxLogSize = 16 * 1024 * 1024;
 constexpr int kDeleteAttempts = 100;
 constexpr DWORD kDeleteRetryMs = 100;
 // The private folders in Temp the removing copy runs from: "Unz1", "Unz2"...
 constexpr char kCopyFolderPrefix[] = "Unz";
-constexpr char kCopyName[] = "Uninstall.exe";
 constexpr unsigned kMaxCopyFolders = 1000;
 
 std::string ModulePath()
@@ -165,7 +163,7 @@ bool StartRemovingCopy(const std::string& self)
     std::string folder;
     TFileHandle hold;
     if (!MakeCopyFolder(folder, hold)) return false;
-    const std::string copy = folder + "\\" + kCopyName;
+    const std::string copy = folder + "\\" + kUninstallerName;
     HANDLE process = nullptr;
     if (CopyFileA(self.c_str(), copy.c_str(), FALSE) &&
         DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &process, SYNCHRONIZE, TRUE,
@@ -245,7 +243,7 @@ TRemovalOutcome RemoveInstallation(const TSetupLog& log, const std::string& self
     if (outcome.Repeatable) return outcome;
     if (IsProductKeyName(log.Key) && !RemoveUninstallEntry(log.Key, self))
         outcome.Left.push_back("HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + log.Key);
-    const std::string logFile = installation + "\\" + kLogName;
+    const std::string logFile = installation + "\\" + kSetupLogName;
     if (!DeleteFileA(logFile.c_str())) outcome.Left.push_back(logFile);
     return outcome;
 }
@@ -270,7 +268,7 @@ int Uninstall(const TUninstallCommand& command)
 {
     // Spelt out in full and long, as the log's paths are before they are compared with it.
     const std::string self = LongFullPath(ModulePath());
-    const std::string logFile = FolderOf(self) + "\\" + kLogName;
+    const std::string logFile = FolderOf(self) + "\\" + kSetupLogName;
     TSetupLog log;
     TUndoPlan plan;
     if (self.empty() || !ReadSetupLog(logFile, log) || !PlanRemoval(log, self, plan)) {
