@@ -1,10 +1,10 @@
 #include "setup/SetupFile.h"
 
 #include <cctype>
-#include <functional>
 #include <initializer_list>
 
 #include "archive/MemberPaths.h"
+#include "setup/SetupKeys.h"
 #include "utilities/KUtilities.h"
 #include "utilities/SetupError.h"
 
@@ -91,18 +91,13 @@ public:
     }
 
 private:
-    // Each returns whether the block knows the line's key.
-    using TLineHandler = std::function<bool(const TSourceLine&)>;
-
     void Problem(std::optional<size_t> index, const std::string& text);
-    void ReadBlock(size_t& i, TBlockKind kind, const TLineHandler& handle);
+    void ReadBlock(size_t& i, TBlockKind kind, TButtonSkin* button);
     void ReadButtonBlock(size_t& i);
+    const TSetupKey* ReadSetting(const TSourceLine& line, TBlockKind block, TButtonSkin* button);
+    bool TakeValue(const TSetupKey& key, const TSourceLine& line, TKeyValue& value);
     std::optional<int32_t> IntegerValue(const TSourceLine& line);
-    bool ParseSetupLine(const TSourceLine& line);
-    bool ParseToolwebLine(const TSourceLine& line);
-    bool ParsePanelLine(const TSourceLine& line);
-    bool ParseButtonLine(const TSourceLine& line, TButtonSkin& button);
-    std::string JoinedValue(const TSourceLine& line, bool keepsToItsRule, const char* rule);
+    void CheckJoinedValue(const TSourceLine& line, bool keepsToItsRule, const char* rule);
     void CheckSkinNamed();
     void CheckProductNamed();
 
@@ -114,20 +109,6 @@ private:
     std::optional<size_t> PanelLine;  // the last Panel block's opening line
     bool TitleGiven = false, DestinationGiven = false;
 };
-
-bool BooleanValue(const std::string& text)
-{
-    return ValueOfLine(text) == "1";
-}
-
-TFontStyle FontStyleNamed(const std::string& word)
-{
-    if (word == "Bold") return TFontStyle::Bold;
-    if (word == "Italic") return TFontStyle::Italic;
-    if (word == "Underline") return TFontStyle::Underline;
-    if (word == "StrikeOut") return TFontStyle::StrikeOut;
-    return TFontStyle::None;
-}
 
 void TSetupFileReader::Problem(std::optional<size_t> index, const std::string& text)
 {
@@ -141,32 +122,30 @@ void TSetupFileReader::Read()
     // Line 0 is never examined: the authoring tool writes a line of its own there.
     for (size_t i = 1; i < Lines.size(); ++i) {
         if (KeyOfLine(Lines[i]) != "Object") continue;
-        // After a block, line i is that block's "end" line, so one opening line reads at most one block.
-        if (ValueOfLine(Lines[i]) == "Setup")
-            ReadBlock(i, TBlockKind::Setup, [this](const TSourceLine& l) { return ParseSetupLine(l); });
-        if (i < Lines.size() && ValueOfLine(Lines[i]) == "Toolweb")
-            ReadBlock(i, TBlockKind::Toolweb, [this](const TSourceLine& l) { return ParseToolwebLine(l); });
-        if (i < Lines.size() && ValueOfLine(Lines[i]) == "Panel") {
-            PanelLine = i;
-            ReadBlock(i, TBlockKind::Panel, [this](const TSourceLine& l) { return ParsePanelLine(l); });
-        }
-        if (i < Lines.size() && ValueOfLine(Lines[i]) == "Button") ReadButtonBlock(i);
+        const std::optional<TBlockKind> kind = BlockNamed(ValueOfLine(Lines[i]));
+        if (!kind) continue;
+        if (*kind == TBlockKind::Panel) PanelLine = i;
+        // After a block, line i is that block's "end" line.
+        if (*kind == TBlockKind::Button)
+            ReadButtonBlock(i);
+        else
+            ReadBlock(i, *kind, nullptr);
     }
     CheckSkinNamed();
     CheckProductNamed();
 }
 
-void TSetupFileReader::ReadBlock(size_t& i, TBlockKind kind, const TLineHandler& handle)
+void TSetupFileReader::ReadBlock(size_t& i, TBlockKind kind, TButtonSkin* button)
 {
     const size_t opening = i;
-    Readings[opening] = {TLineReading::Opening, kind, false};
+    Readings[opening] = {TLineReading::Opening, kind, nullptr};
     for (++i; i < Lines.size() && Lines[i] != "end"; ++i)
-        Readings[i] = {TLineReading::Setting, kind, handle({Lines[i], i})};
+        Readings[i] = {TLineReading::Setting, kind, ReadSetting({Lines[i], i}, kind, button)};
     if (i == Lines.size()) {
         Problem(opening, "the block \"" + Lines[opening] + "\" has no \"end\" line.");
         return;
     }
-    Readings[i] = {TLineReading::Closing, kind, false};
+    Readings[i] = {TLineReading::Closing, kind, nullptr};
 }
 
 void TSetupFileReader::ReadButtonBlock(size_t& i)
@@ -180,8 +159,52 @@ void TSetupFileReader::ReadButtonBlock(size_t& i)
                           : name == "Forward" ? &Settings.Forwardbutton
                           : name == "Back"    ? &Settings.Backbutton
                                               : nullptr;
-    if (button)
-        ReadBlock(i, TBlockKind::Button, [this, button](const TSourceLine& l) { return ParseButtonLine(l, *button); });
+    if (button) ReadBlock(i, TBlockKind::Button, button);
+}
+
+const TSetupKey* TSetupFileReader::ReadSetting(const TSourceLine& line, TBlockKind block, TButtonSkin* button)
+{
+    const TSetupKey* key = FindSetupKey(block, KeyOfLine(line.Text));
+    if (!key) return nullptr;
+    TKeyValue value{ValueOfLine(line.Text)};
+    TKeyTarget target{Settings, button};
+    if (TakeValue(*key, line, value)) key->Store(target, value);
+    return key;
+}
+
+// False for a value the setting keeps out; the setup stops at it anyway.
+bool TSetupFileReader::TakeValue(const TSetupKey& key, const TSourceLine& line, TKeyValue& value)
+{
+    switch (key.Kind) {
+    case TKeyKind::Boolean: value.On = value.Text == "1"; break;
+    case TKeyKind::FontStyle: value.Style = FontStyleNamed(value.Text); break;
+    case TKeyKind::Integer: {
+        const std::optional<int32_t> number = IntegerValue(line);
+        if (!number) return false;
+        value.Number = *number;
+        break;
+    }
+    case TKeyKind::Addfile:
+        if (IsInstallablePath(value.Text)) break;
+        Problem(line.Index,
+                "the Addfile entry \"" + value.Text + "\" is not a file path below the destination folder.");
+        return false;
+    case TKeyKind::Title:
+        CheckJoinedValue(line, IsProductTitle(value.Text), kTitleRule);
+        TitleGiven = true;
+        break;
+    case TKeyKind::Destination:
+        CheckJoinedValue(line, IsDestinationFolder(value.Text), kDestinationRule);
+        DestinationGiven = true;
+        break;
+    case TKeyKind::ProgramFolder: CheckJoinedValue(line, IsProgramFolder(value.Text), kFolderRule); break;
+    case TKeyKind::Text:
+    case TKeyKind::Language:
+    case TKeyKind::Picture:
+    case TKeyKind::LicenceFile:
+    case TKeyKind::InstalledFile: break;
+    }
+    return true;
 }
 
 std::optional<int32_t> TSetupFileReader::IntegerValue(const TSourceLine& line)
@@ -192,100 +215,12 @@ std::optional<int32_t> TSetupFileReader::IntegerValue(const TSourceLine& line)
     return number;
 }
 
-// A value that is no number leaves the field as it was; the setup stops at it anyway.
-template <typename T>
-void Assign(T& field, const std::optional<int32_t>& number)
-{
-    if (number) field = *number;
-}
-
-bool TSetupFileReader::ParseSetupLine(const TSourceLine& line)
-{
-    const std::string key = KeyOfLine(line.Text);
-    const std::string value = ValueOfLine(line.Text);
-    TSetupSettings& s = Settings;
-    if (key == "TargetFile") s.TargetFile = value;
-    else if (key == "Addfile") {
-        if (IsInstallablePath(value))
-            s.AddFiles.push_back(value);
-        else
-            Problem(line.Index,
-                    "the Addfile entry \"" + value + "\" is not a file path below the destination folder.");
-    }
-    else if (key == "VistraneTitle") {
-        s.Title = JoinedValue(line, IsProductTitle(value), kTitleRule);
-        TitleGiven = true;
-    }
-    else if (key == "Language") s.Language = value;
-    else if (key == "Licence") s.Licence = value;
-    else if (key == "Destination") {
-        s.Destination = JoinedValue(line, IsDestinationFolder(value), kDestinationRule);
-        DestinationGiven = true;
-    }
-    else if (key == "Folder") s.Folder = JoinedValue(line, IsProgramFolder(value), kFolderRule);
-    else if (key == "ReadMe") s.ReadMe = value;
-    else if (key == "LaunchProg") s.LaunchProg = BooleanValue(line.Text);
-    else if (key == "DesktopIcon") s.DesktopIcon = BooleanValue(line.Text);
-    else if (key == "PerMachine") s.PerMachine = BooleanValue(line.Text);
-    else if (key == "TextBoxColor") Assign(s.TextBoxColor, IntegerValue(line));
-    else if (key == "Fontname") s.TextFont.Name = value;
-    else if (key == "Fontcolor") Assign(s.TextFont.Color, IntegerValue(line));
-    else if (key == "Fontheight") Assign(s.TextFont.Height, IntegerValue(line));
-    else if (key == "Fontstyle") s.TextFont.Style = FontStyleNamed(value);
-    else if (key == "Method") s.Method = value;
-    else if (key == "Description") s.Description = value;
-    else if (key == "Icon") s.Icon = value;
-    else if (key == "Encrypted") s.Encrypted = BooleanValue(line.Text);
-    else if (key == "AlphaColor") Assign(s.AlphaColor, IntegerValue(line));
-    else if (key == "SetupName") s.SetupName = value;
-    else if (key == "ControlPanel") s.ControlPanel = value;
-    else return false;
-    return true;
-}
-
-bool TSetupFileReader::ParseToolwebLine(const TSourceLine& line)
-{
-    const std::string key = KeyOfLine(line.Text);
-    TPanelRect& rect = Settings.MainPanel;
-    if (key == "Top") Assign(rect.Top, IntegerValue(line));
-    else if (key == "Left") Assign(rect.Left, IntegerValue(line));
-    else if (key == "Width") Assign(rect.Width, IntegerValue(line));
-    else if (key == "Height") Assign(rect.Height, IntegerValue(line));
-    else return false;
-    return true;
-}
-
-bool TSetupFileReader::ParsePanelLine(const TSourceLine& line)
-{
-    const std::string key = KeyOfLine(line.Text);
-    if (key == "Bitmap") Settings.Panel.Bitmap = ValueOfLine(line.Text);
-    else if (key == "InvisibleColor") Assign(Settings.Panel.InvisibleColor, IntegerValue(line));
-    else return false;
-    return true;
-}
-
-bool TSetupFileReader::ParseButtonLine(const TSourceLine& line, TButtonSkin& button)
-{
-    const std::string key = KeyOfLine(line.Text);
-    const std::string value = ValueOfLine(line.Text);
-    if (key == "Top") Assign(button.Top, IntegerValue(line));
-    else if (key == "Left") Assign(button.Left, IntegerValue(line));
-    else if (key == "Mask") button.Mask = value;
-    else if (key == "Touched") button.Touched = value;
-    else if (key == "Pressed") button.Pressed = value;
-    else if (key == "Disabled") button.Disabled = value;
-    else if (key == "InvisibleColor") Assign(button.InvisibleColor, IntegerValue(line));
-    else return false;
-    return true;
-}
-
 // The title, destination and program folder become paths and a registry key
 // as they are written; the setup stops at a value that would lead elsewhere.
-std::string TSetupFileReader::JoinedValue(const TSourceLine& line, bool keepsToItsRule, const char* rule)
+void TSetupFileReader::CheckJoinedValue(const TSourceLine& line, bool keepsToItsRule, const char* rule)
 {
-    const std::string value = ValueOfLine(line.Text);
-    if (!keepsToItsRule) Problem(line.Index, "\"" + KeyOfLine(line.Text) + "\" is \"" + value + "\", " + rule);
-    return value;
+    if (!keepsToItsRule)
+        Problem(line.Index, "\"" + KeyOfLine(line.Text) + "\" is \"" + ValueOfLine(line.Text) + "\", " + rule);
 }
 
 // The window takes the size of its skin picture; without one it would be 0 by 0 pixels.
@@ -311,6 +246,15 @@ void TSetupFileReader::CheckProductNamed()
 }
 
 }  // namespace
+
+TFontStyle FontStyleNamed(const std::string& word)
+{
+    if (word == "Bold") return TFontStyle::Bold;
+    if (word == "Italic") return TFontStyle::Italic;
+    if (word == "Underline") return TFontStyle::Underline;
+    if (word == "StrikeOut") return TFontStyle::StrikeOut;
+    return TFontStyle::None;
+}
 
 std::vector<std::string> SplitLines(const std::string& text)
 {

@@ -71,6 +71,10 @@ struct TSetupSettings {
 // break at the very end starts no further line.
 std::vector<std::string> SplitLines(const std::string& text);
 
+// The "Fontstyle" value's style: "Bold", "Italic", "Underline" or
+// "StrikeOut" as written, None for any other word.
+TFontStyle FontStyleNamed(const std::string& word);
+
 // Empty after removing leading and trailing characters with codes 0 to 32.
 bool IsBlank(const std::string& text);
 
@@ -99,12 +103,14 @@ struct TSetupFileProblem {
 
 enum class TBlockKind { Setup, Toolweb, Panel, Button };
 
+struct TSetupKey;
+
 // How the reader took one line.
 struct TLineReading {
     enum TRole { Ignored, Opening, Setting, Closing };
     TRole Role = Ignored;
     TBlockKind Block = TBlockKind::Setup;  // of an opening, setting or closing line
-    bool KeyKnown = false;                 // a setting line whose key its block knows
+    const TSetupKey* Key = nullptr;        // of a setting line, when its block knows the key
 };
 
 // A description read for the packer's check: the same walk as ReadSetupFile,

@@ -5,18 +5,14 @@
 
 #include "archive/PayloadLayout.h"
 #include "setup/SetupFile.h"
+#include "setup/SetupKeys.h"
+#include "setup/SetupLogWords.h"
 #include "skin/PictureKind.h"
 #include "utilities/KUtilities.h"
 
 namespace {
 
-constexpr char kUninstaller[] = "Uninstall.exe";
-const std::set<std::string> kBooleanKeys{"LaunchProg", "DesktopIcon", "PerMachine", "Encrypted"};
-const std::set<std::string> kIntegerKeys{"TextBoxColor", "Fontcolor", "Fontheight", "AlphaColor", "Top",
-                                         "Left",         "Width",     "Height",     "InvisibleColor"};
-const std::set<std::string> kFontStyles{"Bold", "Italic", "Underline", "StrikeOut"};
 const std::set<std::string> kLanguages{"English", "French", "German", "Spanish"};
-const std::set<std::string> kPictureKeys{"Bitmap", "Mask", "Touched", "Pressed", "Disabled"};
 // A Button block names its button two lines below its opening line; the line
 // between is the authoring tool's "Kind=" line. Neither is a setting.
 constexpr size_t kButtonNameDistance = 2;
@@ -72,17 +68,6 @@ std::optional<std::string> ResolvedKey(const std::string& path)
     return key;
 }
 
-const char* BlockName(TBlockKind kind)
-{
-    switch (kind) {
-    case TBlockKind::Setup: return "Setup";
-    case TBlockKind::Toolweb: return "Toolweb";
-    case TBlockKind::Panel: return "Panel";
-    case TBlockKind::Button: return "Button";
-    }
-    return "";
-}
-
 void AddMembers(TWorkspaceFiles& files, const TPayloadMember& archive, const std::string& folder)
 {
     for (const TPayloadMember& member : archive.Members) {
@@ -114,8 +99,9 @@ private:
     void CheckIgnoredLine(size_t i);
     void CheckUnknownSetting(size_t i);
     void CheckSetting(size_t i);
+    void CheckValueOfKind(size_t i, const TSetupKey& key, const std::string& value);
     void CheckPicture(size_t i, const std::string& path);
-    void CheckInstalled(const std::string& key, const std::string& value);
+    void CheckFileNamed(const TSetupKey& key, size_t i);
     void CheckAsAWhole();
     bool IsButtonHeading(size_t i) const;
     bool Installs(const std::string& path) const;
@@ -124,7 +110,7 @@ private:
     const TWorkspaceFiles& Files;
     const TPictureCheck& CanShowPicture;
     std::map<std::string, bool> PictureVerdicts;  // by source: several buttons share pictures
-    std::map<std::string, size_t> LastLineOf;      // of the Setup block's keys
+    std::map<const TSetupKey*, size_t> LastLineOf;  // of the keys naming one file each
     std::vector<TDiagnostic> Diagnostics;
 };
 
@@ -134,8 +120,8 @@ std::vector<TDiagnostic> TSetupLint::Run()
     for (size_t i = 0; i < Reading.Lines.size(); ++i) {
         const TLineReading& reading = Reading.Readings[i];
         if (reading.Role == TLineReading::Ignored) CheckIgnoredLine(i);
-        if (reading.Role == TLineReading::Setting && !reading.KeyKnown) CheckUnknownSetting(i);
-        if (reading.Role == TLineReading::Setting && reading.KeyKnown) CheckSetting(i);
+        if (reading.Role == TLineReading::Setting && !reading.Key) CheckUnknownSetting(i);
+        if (reading.Role == TLineReading::Setting && reading.Key) CheckSetting(i);
     }
     CheckAsAWhole();
     std::stable_sort(Diagnostics.begin(), Diagnostics.end(), [](const TDiagnostic& a, const TDiagnostic& b) {
@@ -154,15 +140,15 @@ void TSetupLint::CheckIgnoredLine(size_t i)
     const std::string& line = Reading.Lines[i];
     if (KeyOfLine(line) != "Object") return;
     const std::string kind = ValueOfLine(line);
-    const bool known = kind == "Setup" || kind == "Toolweb" || kind == "Panel" || kind == "Button";
+    const std::optional<TBlockKind> block = BlockNamed(kind);
     if (i == 0) {
-        if (known) Warn(i, "the setup never reads the first line, so this block is ignored");
-    } else if (kind == "Button") {
+        if (block) Warn(i, "the setup never reads the first line, so this block is ignored");
+    } else if (block == TBlockKind::Button) {
         if (i + kButtonNameDistance >= Reading.Lines.size()) return;  // the reader's error
         Warn(i, "the Button block names no button: the line two below says " +
                     Quoted(ValueOfLine(Reading.Lines[i + kButtonNameDistance])) +
                     ", not \"Back\", \"Forward\" or \"Cancel\", so the block is ignored");
-    } else if (!known) {
+    } else if (!block) {
         Warn(i, Quoted(line) + " opens no block (the kinds are Setup, Toolweb, Panel and Button), so it is ignored");
     }
 }
@@ -200,28 +186,52 @@ void TSetupLint::CheckUnknownSetting(size_t i)
 
 void TSetupLint::CheckSetting(size_t i)
 {
-    const std::string& line = Reading.Lines[i];
-    const std::string key = KeyOfLine(line), value = ValueOfLine(line);
-    const bool inSetup = Reading.Readings[i].Block == TBlockKind::Setup;
-    if (inSetup) LastLineOf[key] = i;
-    if (kBooleanKeys.count(key)) {
+    const TSetupKey& key = *Reading.Readings[i].Key;
+    const std::string value = ValueOfLine(Reading.Lines[i]);
+    if (key.Kind == TKeyKind::Boolean) {
         if (value != "0" && value != "1")
-            Warn(i, Quoted(key) + " is " + Quoted(value) + ": only \"1\" switches it on, anything else is off");
+            Warn(i, Quoted(key.Name) + " is " + Quoted(value) + ": only \"1\" switches it on, anything else is off");
         return;
     }
-    if (!kIntegerKeys.count(key) && !value.empty() && value.front() == ' ')
-        Warn(i, "the value of " + Quoted(key) + " begins with a space, which is part of it");
-    if (kPictureKeys.count(key) && !value.empty()) CheckPicture(i, value);
-    if (!inSetup) return;
-    if (key == "Fontstyle" && !value.empty() && !kFontStyles.count(value))
-        Warn(i, "\"Fontstyle\" is " + Quoted(value) +
-                    ": the styles are \"Bold\", \"Italic\", \"Underline\" and \"StrikeOut\", so the font has none");
-    if (key == "Language" && !kLanguages.count(value))
-        Warn(i, "\"Language\" is " + Quoted(value) +
-                    ": the languages are \"English\", \"French\", \"German\" and \"Spanish\", so the pages are "
-                    "in English");
-    if (key == "Addfile" && IsInstallablePath(value) && !Files.Find(value))
-        Warn(i, "the Addfile entry " + Quoted(value) + " is not in the payload, so the setup installs nothing for it");
+    // The setup reads numbers past leading spaces.
+    if (key.Kind != TKeyKind::Integer && !value.empty() && value.front() == ' ')
+        Warn(i, "the value of " + Quoted(key.Name) + " begins with a space, which is part of it");
+    CheckValueOfKind(i, key, value);
+}
+
+void TSetupLint::CheckValueOfKind(size_t i, const TSetupKey& key, const std::string& value)
+{
+    switch (key.Kind) {
+    case TKeyKind::Picture:
+        if (!value.empty()) CheckPicture(i, value);
+        break;
+    case TKeyKind::FontStyle:
+        if (!value.empty() && FontStyleNamed(value) == TFontStyle::None)
+            Warn(i, Quoted(key.Name) + " is " + Quoted(value) +
+                        ": the styles are \"Bold\", \"Italic\", \"Underline\" and \"StrikeOut\", so the font has "
+                        "none");
+        break;
+    case TKeyKind::Language:
+        if (!kLanguages.count(value))
+            Warn(i, Quoted(key.Name) + " is " + Quoted(value) +
+                        ": the languages are \"English\", \"French\", \"German\" and \"Spanish\", so the pages are "
+                        "in English");
+        break;
+    case TKeyKind::Addfile:
+        if (IsInstallablePath(value) && !Files.Find(value))
+            Warn(i, "the Addfile entry " + Quoted(value) +
+                        " is not in the payload, so the setup installs nothing for it");
+        break;
+    // The setup takes the last of these lines: only that one is checked, once every Addfile line is known.
+    case TKeyKind::LicenceFile:
+    case TKeyKind::InstalledFile: LastLineOf[&key] = i; break;
+    case TKeyKind::Text:
+    case TKeyKind::Boolean:
+    case TKeyKind::Integer:
+    case TKeyKind::Title:
+    case TKeyKind::Destination:
+    case TKeyKind::ProgramFolder: break;
+    }
 }
 
 void TSetupLint::CheckPicture(size_t i, const std::string& path)
@@ -249,26 +259,23 @@ bool TSetupLint::Installs(const std::string& path) const
     return false;
 }
 
-void TSetupLint::CheckInstalled(const std::string& key, const std::string& value)
+void TSetupLint::CheckFileNamed(const TSetupKey& key, size_t i)
 {
-    const auto line = LastLineOf.find(key);
-    if (line != LastLineOf.end() && !IsBlank(value) && !Installs(value))
-        Warn(line->second, Quoted(key) + " names " + Quoted(value) + ", which no Addfile line installs");
+    const std::string value = ValueOfLine(Reading.Lines[i]);
+    if (IsBlank(value)) return;
+    if (key.Kind == TKeyKind::LicenceFile && !Files.Find(value))
+        Report(i, true, "the licence file " + Quoted(value) + " is not in the payload, so the setup cannot start");
+    if (key.Kind == TKeyKind::InstalledFile && !Installs(value))
+        Warn(i, Quoted(key.Name) + " names " + Quoted(value) + ", which no Addfile line installs");
 }
 
 void TSetupLint::CheckAsAWhole()
 {
-    const TSetupSettings& s = Reading.Settings;
-    const auto licence = LastLineOf.find("Licence");
-    if (licence != LastLineOf.end() && !IsBlank(s.Licence) && !Files.Find(s.Licence))
-        Report(licence->second, true,
-               "the licence file " + Quoted(s.Licence) + " is not in the payload, so the setup cannot start");
-    CheckInstalled("TargetFile", s.TargetFile);
-    CheckInstalled("ReadMe", s.ReadMe);
-    if (!Installs(kUninstaller))
+    for (const auto& [key, line] : LastLineOf) CheckFileNamed(*key, line);
+    if (!Installs(kUninstallerName))
         Report(std::nullopt, false,
-               "no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its shortcuts and "
-               "registry entry point at");
+               "no \"Addfile=" + std::string(kUninstallerName) +
+                   "\" line, so the setup does not install the uninstaller its shortcuts and registry entry point at");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/setup/SetupKeyCoverage.h"
 #include "utilities/SetupError.h"
 
 namespace {
@@ -62,7 +63,9 @@ void ExpectSameSettings(const TSetupSettings& actual, const TSetupSettings& expe
 
 // A description as the authoring tool writes it, every key used, with the
 // quirks authors meet: mixed line breaks, repeated keys and blocks, keys with
-// spaces, a second Cancel block, values holding "=".
+// spaces, a second Cancel block, values holding "=". Every setting it names
+// has a value of its own, so a key of the table that fills another setting
+// than its own, or takes its value as another kind, leaves one unfilled.
 TEST(SetupFile, FullDescriptionFillsEverySetting)
 {
     const std::string text =
@@ -80,7 +83,7 @@ TEST(SetupFile, FullDescriptionFillsEverySetting)
         "Destination=Zoreva Demo\r\n"
         "Folder=Zoreva\r\n"
         "ReadMe=Docs\\ReadMe.txt\r\n"
-        "LaunchProg=true\r\n"
+        "LaunchProg=1\r\n"
         "DesktopIcon=1\r\n"
         "PerMachine=1\r\n"
         "TextBoxColor=$00FFEEDD\r\n"
@@ -127,7 +130,7 @@ TEST(SetupFile, FullDescriptionFillsEverySetting)
     expected.Destination = "Zoreva Demo";
     expected.Folder = "Zoreva Tools";
     expected.ReadMe = "Docs\\ReadMe.txt";
-    expected.LaunchProg = false;
+    expected.LaunchProg = true;
     expected.DesktopIcon = true;
     expected.PerMachine = true;
     expected.TextBoxColor = 0x00FFEEDD;
@@ -150,6 +153,7 @@ TEST(SetupFile, FullDescriptionFillsEverySetting)
     expected.Forwardbutton.Mask = "Forward";
     expected.Cancelbutton = {3, 2, "c1.bmp", "c2.bmp", "", "", 0};
 
+    ExpectEveryKeyRead(text);
     ExpectSameSettings(ReadSetupFile(text), expected);
 }
 

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "tests/TestSupport.h"
+#include "tests/setup/SetupKeyCoverage.h"
 #include "tools/PictureProbe.h"
 
 namespace fs = std::filesystem;
@@ -131,7 +134,7 @@ const std::string kFolderNames =
     "folder names separated by single backslashes, none of them empty, \".\" or \"..\", a device name such as CON "
     "or NUL, holding / : * ? \" < > | or control characters or ending in a dot or a space";
 
-std::vector<std::string> Check(const std::string& setupText, const std::vector<TFile>& extraFiles)
+std::vector<TDiagnostic> Diagnose(const std::string& setupText, const std::vector<TFile>& extraFiles)
 {
     TTempFolder ws;
     fs::create_directory(ws.Path() / "Graphics");
@@ -142,10 +145,13 @@ std::vector<std::string> Check(const std::string& setupText, const std::vector<T
         fs::create_directories((ws.Path() / file.Path).parent_path());
         WriteAll(ws.Path() / file.Path, file.Data);
     }
+    return CheckSetup(setupText, WorkspaceFilesOf(PlanPayload(ws.Text())), CanDecodePicture);
+}
+
+std::vector<std::string> Check(const std::string& setupText, const std::vector<TFile>& extraFiles)
+{
     std::vector<std::string> lines;
-    const TWorkspaceFiles files = WorkspaceFilesOf(PlanPayload(ws.Text()));
-    for (const TDiagnostic& diagnostic : CheckSetup(setupText, files, CanDecodePicture))
-        lines.push_back(FormatDiagnostic(diagnostic));
+    for (const TDiagnostic& diagnostic : Diagnose(setupText, extraFiles)) lines.push_back(FormatDiagnostic(diagnostic));
     return lines;
 }
 
@@ -282,6 +288,72 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "shortcuts and registry entry point at"}},
     };
     for (const auto& c : cases) EXPECT_EQ(Check(c.ini, c.files), c.expected) << c.what;
+}
+
+// A Button block whose pictures are named after the button and their state.
+std::string ButtonBlock(const std::string& name, const std::string& top, const std::string& left,
+                        const std::string& invisibleColor)
+{
+    std::string block = "Object=Button\r\nKind=Bitmap\r\nName=" + name + "\r\nTop=" + top + "\r\nLeft=" + left + "\r\n";
+    for (const char* state : {"Mask", "Touched", "Pressed", "Disabled"})
+        block += std::string(state) + "=Graphics\\" + name + state + ".bmp\r\n";
+    return block + "InvisibleColor=" + invisibleColor + "\r\nend\r\n";
+}
+
+// Every key of every block with a value the setup takes as meant (numbers
+// with leading spaces, which it reads past): the check has nothing to say. A
+// key taken as another kind would draw a word (a text as a picture, say).
+TEST(SetupKeys, GoodValueOfEachKindDrawsNoWord)
+{
+    const std::string text =
+        "Made by the authoring tool\r\nObject=Setup\r\nTargetFile=App.exe\r\nAddfile=App.exe\r\n" + kUninstaller +
+        "Addfile=Additional\\Docs\\ReadMe.txt\r\nVistraneTitle=Demo\r\nLanguage=German\r\nLicence=Licence.txt\r\n"
+        "Destination=Vendor\\Demo\r\nFolder=Vendor\\Demo Tools\r\nReadMe=Additional\\Docs\\ReadMe.txt\r\n"
+        "LaunchProg=1\r\nDesktopIcon=0\r\nPerMachine=1\r\nTextBoxColor= $00FFEEDD\r\nFontname=Tahoma\r\n"
+        "Fontcolor= 0x0000FF\r\nFontheight= -13\r\nFontstyle=Italic\r\nMethod=zlib\r\nDescription=A demo\r\n"
+        "Icon=App.ico\r\nEncrypted=0\r\nAlphaColor= 255\r\nSetupName=DemoSetup\r\nControlPanel=yes\r\nend\r\n"
+        "Object=Toolweb\r\nTop= 20\r\nLeft= 110\r\nWidth= 380\r\nHeight= 290\r\nend\r\n"
+        "Object=Panel\r\nBitmap=Graphics\\skin.bmp\r\nInvisibleColor= $FF00FF\r\nend\r\n" +
+        ButtonBlock("Back", " 300", " 10", " 1") + ButtonBlock("Forward", " 301", " 11", " 2") +
+        ButtonBlock("Cancel", " 302", " 12", " 3");
+    std::vector<TFile> files{{"App.exe", TextBytes("MZ")},
+                             {"Licence.txt", TextBytes("Terms")},
+                             {"Additional/Docs/ReadMe.txt", TextBytes("Read me")}};
+    for (const char* button : {"Back", "Forward", "Cancel"})
+        for (const char* state : {"Mask", "Touched", "Pressed", "Disabled"})
+            files.push_back({std::string("Graphics/") + button + state + ".bmp", Bmp()});
+
+    ExpectEveryKeyRead(text);
+    EXPECT_EQ(Check(text, files), std::vector<std::string>{});
+}
+
+// Each value is wrong only for its own kind: the title would make a fine
+// destination, the destination a fine title, the target file is in the
+// payload but not installed, a Boolean's leading space is no second fault.
+TEST(SetupKeys, BadValuesDrawOneWordEach)
+{
+    const std::string text =
+        "x\r\nObject=Setup\r\nTargetFile=Licence.txt\r\nAddfile=..\\App.exe\r\nVistraneTitle=Vendor\\Demo\r\n"
+        "Language=Klingon\r\nLicence=Gone.txt\r\nDestination=Common Files\r\nFolder=Startup\r\n"
+        "ReadMe=Licence.txt\r\nLaunchProg= 1\r\nDesktopIcon=yes\r\nPerMachine=\r\nTextBoxColor=blue\r\n"
+        "Fontname= Tahoma\r\nFontcolor=0x\r\nFontheight=-\r\nFontstyle=Heavy\r\nMethod= zlib\r\n"
+        "Description= A demo\r\nIcon= App.ico\r\nEncrypted=2\r\nAlphaColor=$1FFFFFFFF\r\nSetupName= Demo\r\n"
+        "ControlPanel= yes\r\nend\r\n"
+        "Object=Toolweb\r\nTop=1px\r\nLeft=\r\nWidth=2147483648\r\nHeight=1.5\r\nend\r\n"
+        "Object=Panel\r\nBitmap=Graphics\\gone.bmp\r\nInvisibleColor=magenta\r\nend\r\n" +
+        ButtonBlock("Back", "top", "-2147483649", "red");
+    const std::vector<TDiagnostic> diagnostics = Diagnose(text, {{"Licence.txt", TextBytes("Terms")}});
+
+    ExpectEveryKeyRead(text);
+    std::map<size_t, std::vector<std::string>> byLine;
+    for (const TDiagnostic& diagnostic : diagnostics)
+        if (diagnostic.Line) byLine[*diagnostic.Line].push_back(FormatDiagnostic(diagnostic));
+    const TSetupFileReading reading = ReadSetupFileThoroughly(text);
+    for (size_t i = 0; i < reading.Lines.size(); ++i) {
+        const size_t words = byLine.count(i + 1) ? byLine[i + 1].size() : 0;
+        EXPECT_EQ(words, reading.Readings[i].Key ? 1u : 0u)
+            << "line " << i + 1 << ": " << reading.Lines[i] << (words ? "\n" + byLine[i + 1][0] : "");
+    }
 }
 
 }  // namespace
