@@ -10,6 +10,9 @@ const char* const kDestinationSubfolders[] = {"\\Graphics", "\\Sounds", "\\Addit
 constexpr size_t kProgressRange = 100;
 const char kReadMeViewer[] = "notepad.exe";
 const char kLinkExtension[] = ".lnk";
+// The Uninstall shortcut has always named the uninstaller so; Windows finds
+// "Uninstall.exe" by it all the same, as it compares names without case.
+const char kUninstallShortcutTarget[] = "\\uninstall.exe";
 
 TInstallStep FolderStep(TInstallStepKind kind, const std::string& path)
 {
@@ -43,7 +46,7 @@ void AddProgramFolderSteps(const TSetupSettings& s, const TInstallFolders& folde
     plan.push_back(FolderStep(TInstallStepKind::MakeProgramFolder, f));
     plan.push_back(LinkStep({f + "\\" + s.Title + kLinkExtension, d + "\\" + s.TargetFile, "", d, s.Title}));
     plan.push_back(
-        LinkStep({f + "\\Uninstall" + kLinkExtension, d + "\\" + kUninstallerName, "", d, "Uninstall " + s.Title}));
+        LinkStep({f + "\\Uninstall" + kLinkExtension, d + kUninstallShortcutTarget, "", d, "Uninstall " + s.Title}));
     if (IsBlank(s.ReadMe)) return;
     const std::string name = FileNamePart(s.ReadMe);
     // Quoted, so that the viewer gets one argument even when the path has spaces.

@@ -181,7 +181,7 @@ check "the guide installed below Additional" cmp -s "$payload/Additional/Docs/Gu
 echo "== shortcuts"
 ends_with() { [[ "$1" == *"$2" ]]; }
 for entry in "$folder\\$title.lnk|$dest\\Demo.exe" "$folder\\ReadMe.txt.lnk|\\notepad.exe" \
-    "$folder\\Uninstall.lnk|$dest\\Uninstall.exe" "$desktop_link|$dest\\Demo.exe"; do
+    "$folder\\Uninstall.lnk|$dest\\uninstall.exe" "$desktop_link|$dest\\Demo.exe"; do
     link=${entry%%|*} target=$(link_field "${entry%%|*}" Target)
     echo "   $link"
     echo "      -> $target $(link_field "$link" Arguments)"

@@ -97,7 +97,7 @@ TEST(InstallPlan, EveryStepOfAFullInstall)
         const char *target, *arguments, *workingFolder, *description;
     } links[] = {
         {"C:\\Program Files\\Zoreva Demo\\App.exe", "", "C:\\Program Files\\Zoreva Demo", "Zoreva Demo"},
-        {"C:\\Program Files\\Zoreva Demo\\Uninstall.exe", "", "C:\\Program Files\\Zoreva Demo", "Uninstall Zoreva Demo"},
+        {"C:\\Program Files\\Zoreva Demo\\uninstall.exe", "", "C:\\Program Files\\Zoreva Demo", "Uninstall Zoreva Demo"},
         {"notepad.exe", "\"C:\\Program Files\\Zoreva Demo\\Docs\\Read Me.txt\"", "", "Read Me.txt"},
     };
     for (size_t i = 0; i < std::size(links); ++i) {

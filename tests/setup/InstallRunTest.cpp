@@ -97,7 +97,7 @@ TEST_F(InstallRun, InstallsRecordsAgainOverAnInstallAndUndoesIt)
         std::string link, target, arguments, workingFolder, description;
     } links[] = {
         {"\\Zoreva Demo.lnk", d + "\\App.exe", "", d, "Zoreva Demo"},
-        {"\\Uninstall.lnk", d + "\\Uninstall.exe", "", d, "Uninstall Zoreva Demo"},
+        {"\\Uninstall.lnk", d + "\\uninstall.exe", "", d, "Uninstall Zoreva Demo"},
         {"\\ReadMe.txt.lnk", "\\notepad.exe", "\"" + d + "\\ReadMe.txt\"", "", "ReadMe.txt"},
     };
     for (const auto& l : links) {

@@ -260,7 +260,7 @@ scenario_full_install() {
         check "$link: no arguments, normal window" [ "$(link_field "$link" Arguments)$(link_field "$link" ShowCommand)" = 1 ]
     done
     link="$folder\\Uninstall.lnk"
-    check "uninstall link: target" [ "$(link_field "$link" Target)" = "$dest\\Uninstall.exe" ]
+    check "uninstall link: target" [ "$(link_field "$link" Target)" = "$dest\\uninstall.exe" ]
     check "uninstall link: description" [ "$(link_field "$link" Description)" = 'Uninstall Zoreva Test' ]
     check "uninstall link: working folder" [ "$(link_field "$link" WorkingFolder)" = "$dest" ]
     link="$folder\\ReadMe.txt.lnk"
