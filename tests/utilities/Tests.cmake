@@ -13,8 +13,10 @@ if(WIN32)
     target_link_libraries(utilities_tests PRIVATE zoreva_link_reader)
 endif()
 if(WIN32)
-    # The product's replacements of runtime pieces, in a program of its own.
-    add_executable(lean_runtime_check utilities/LeanRuntimeCheck.cpp ${PROJECT_SOURCE_DIR}/utilities/LeanRuntime.cpp)
+    # The product's replacements of runtime pieces, in a program of its own
+    # built as the shipped ones are, so that it links the pieces they link.
+    add_executable(lean_runtime_check utilities/LeanRuntimeCheck.cpp)
+    zoreva_shipped_program(lean_runtime_check)
     target_include_directories(lean_runtime_check PRIVATE ${PROJECT_SOURCE_DIR})
     add_test(NAME lean_runtime_check COMMAND lean_runtime_check)
 endif()
