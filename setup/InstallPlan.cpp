@@ -57,7 +57,10 @@ void AddProgramFolderSteps(const TSetupSettings& s, const TInstallFolders& folde
 
 int CopyProgressPosition(size_t index, size_t count)
 {
-    return static_cast<int>(index * (kProgressRange / count));
+    // Up to 100 files the whole steps the bar has always taken; beyond, such
+    // a step is 0 and the bar would stand still.
+    if (count <= kProgressRange) return static_cast<int>(index * (kProgressRange / count));
+    return static_cast<int>(index * kProgressRange / count);
 }
 
 std::string PerMachineFolder(bool perMachine, const std::string& allUsersFolder, const std::string& currentUserFolder)

@@ -44,7 +44,8 @@ struct TInstallFolders {
     std::string ProgramFolder;   // the user's choice below it; blank for none
 };
 
-// The copy loop's bar: the same whole step per file, from 0, never reaching 100.
+// The copy loop's bar, from 0, never reaching 100: the same whole step per
+// file for up to 100 files, the file's share of 100 rounded down beyond.
 int CopyProgressPosition(size_t index, size_t count);
 
 // The all-users folder when installing per machine and the system gave one,

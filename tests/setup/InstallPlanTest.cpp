@@ -155,14 +155,18 @@ TEST(InstallPlan, EmptyTitleAndUntrimmedFolder)
     EXPECT_EQ(plan[14].Link.Description, "ReadMe");
 }
 
-// 100 div n per file: with more than 100 files the bar stays at 0.
-TEST(InstallPlan, ProgressStepsByWholeAmounts)
+// Up to 100 files the steps the bar always took; beyond, a whole step would be 0 and the bar would not move.
+TEST(InstallPlan, ProgressStepsByWholeAmountsUpToAHundredFilesAndByShareBeyond)
 {
     const struct {
         size_t index, count;
         int position;
     } cases[] = {
-        {0, 1, 0}, {0, 3, 0}, {1, 3, 33}, {2, 3, 66}, {6, 7, 84}, {99, 100, 99}, {1, 101, 0}, {100, 101, 0},
+        // k * (100 div n).
+        {0, 1, 0}, {0, 3, 0}, {1, 3, 33}, {2, 3, 66}, {6, 7, 84}, {99, 100, 99},
+        // k * 100 div n.
+        {0, 101, 0}, {1, 101, 0}, {2, 101, 1}, {50, 101, 49}, {100, 101, 99}, {201, 202, 99},
+        {10, 1000, 1}, {999, 1000, 99}, {99999, 100000, 99},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CopyProgressPosition(c.index, c.count), c.position) << c.index << " of " << c.count;
