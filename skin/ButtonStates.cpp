@@ -8,6 +8,7 @@ std::optional<TButtonState> StateAfter(TButtonEvent event, TButtonInput input)
     case TButtonEvent::MouseLeave: return input.LeftDownOnButton ? TButtonState::Pressed : TButtonState::Normal;
     case TButtonEvent::MouseDown: return TButtonState::Pressed;
     case TButtonEvent::MouseUp: return input.CursorInside ? TButtonState::Over : TButtonState::Normal;
+    case TButtonEvent::Click: return TButtonState::Normal;
     }
     return std::nullopt;
 }

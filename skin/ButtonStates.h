@@ -7,7 +7,9 @@
 
 enum class TButtonState { Normal = 0, Over = 1, Pressed = 2, Disabled = 3 };
 
-enum class TButtonEvent { MouseEnter, MouseLeave, MouseDown, MouseUp };
+// Click: the click's handler is about to run. It may hold the screen with a
+// modal dialog, which the mouse then works in; MouseUp follows once it returns.
+enum class TButtonEvent { MouseEnter, MouseLeave, MouseDown, MouseUp, Click };
 
 struct TButtonInput {
     bool Enabled = true;

@@ -82,6 +82,8 @@ protected:
     virtual void Resized() {}
     virtual void BitmapResized();
     virtual void Changed();
+    // A left press and release inside the window; runs OnClick.
+    virtual void Clicked();
     void AdjustBufferSize();
     void MarkBufferAndCacheStale() { BufferValid = CacheValid = false; }
     bool LeftButtonDown() const { return LeftDown; }

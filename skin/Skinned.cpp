@@ -162,6 +162,13 @@ void TZupButton::BUp()
     Show(StateAfter(TButtonEvent::MouseUp, {Enabled(), false, CursorInside()}));
 }
 
+void TZupButton::Clicked()
+{
+    // Not pressed while the handler's dialog holds the screen: the press is over.
+    Show(StateAfter(TButtonEvent::Click, {Enabled(), false, false}));
+    TZupFrame::Clicked();
+}
+
 void TZupButton::BDown()
 {
     Show(StateAfter(TButtonEvent::MouseDown, {Enabled(), LeftButtonDown(), false}));

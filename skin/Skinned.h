@@ -73,6 +73,9 @@ public:
     virtual void BUp();
     virtual void BDown();
 
+protected:
+    void Clicked() override;
+
 private:
     void Show(std::optional<TButtonState> state);
     bool CursorInside() const;

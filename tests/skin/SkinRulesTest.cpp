@@ -43,7 +43,8 @@ TEST(ButtonStates, FollowTheMouseAndIgnoreItWhileDisabled)
     EXPECT_EQ(StateAfter(E::MouseDown, {}), S::Pressed);
     EXPECT_EQ(StateAfter(E::MouseUp, {true, false, true}), S::Over);
     EXPECT_EQ(StateAfter(E::MouseUp, {true, false, false}), S::Normal);
-    for (E event : {E::MouseEnter, E::MouseLeave, E::MouseDown, E::MouseUp})
+    EXPECT_EQ(StateAfter(E::Click, {true, false, true}), S::Normal) << "resting while the click's dialog is up";
+    for (E event : {E::MouseEnter, E::MouseLeave, E::MouseDown, E::MouseUp, E::Click})
         EXPECT_EQ(StateAfter(event, {false, true, true}), std::nullopt);
     EXPECT_EQ(EnabledState(true), S::Normal);
     EXPECT_EQ(EnabledState(false), S::Disabled);

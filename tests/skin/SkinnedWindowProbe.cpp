@@ -7,7 +7,11 @@
 //   size <name> <width>x<height>            a button took a new size
 //   click <name>
 //   doubleclick <milliseconds>              the double-click time
-// It ends when the file "quit" appears beside the log, or after a minute.
+//   question <x> <y>                        the button "asks" opened its modal question;
+//                                           the screen centre of its OK button
+//   answered                                the question closed
+// The question closes on its OK button, or when the file "answer" appears
+// beside the log. The probe ends when the file "quit" appears, or after a minute.
 // Usage: skinned_window_probe.exe FOLDER (pictures in, log written to FOLDER\probe.log)
 
 #include <windows.h>
@@ -17,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Controls.h"
+#include "platform/Dialog.h"
 #include "skin/Picture.h"
 #include "skin/Skinned.h"
 #include "tests/RegionRects.h"
@@ -89,6 +95,39 @@ private:
     std::string Label;
 };
 
+// A modal dialog opened from a button's click handler, as the wizard's
+// Cancel asks for confirmation; away from the window, so that a screenshot
+// shows the button beneath.
+class TQuestion : public TDialog {
+public:
+    explicit TQuestion(HWND owner)
+    {
+        CreateForm("ZorevaProbeQuestion", "Probe question", WS_POPUP | WS_CAPTION, 160, 60, true,
+                   GetSysColor(COLOR_BTNFACE), owner);
+        OK.Create(*this, RECT{40, 18, 115, 43}, "OK");
+        OK.OnClick = [this] { SetModalResult(kModalOK); };
+        SetWindowPos(Handle(), nullptr, 600, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    TPushButton OK;
+};
+
+TQuestion* OpenQuestion = nullptr;
+
+void Ask(HWND owner)
+{
+    TQuestion question(owner);
+    RECT client{};
+    GetClientRect(question.OK.Handle(), &client);
+    POINT centre{client.right / 2, client.bottom / 2};
+    ClientToScreen(question.OK.Handle(), &centre);
+    Report("question " + std::to_string(centre.x) + " " + std::to_string(centre.y));
+    OpenQuestion = &question;
+    question.ShowModal();
+    OpenQuestion = nullptr;
+    Report("answered");
+}
+
 void ReportRegion(HWND window)
 {
     for (const RECT& rect : WindowRegionRects(window)) Report("region " + RectText(rect));
@@ -97,6 +136,10 @@ void ReportRegion(HWND window)
 void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD)
 {
     static const DWORD started = GetTickCount();
+    if (OpenQuestion && files::FileExists(Folder + "answer")) {
+        DeleteFileA((Folder + "answer").c_str());
+        OpenQuestion->SetModalResult(kModalOK);
+    }
     if (files::FileExists(Folder + "quit") || GetTickCount() - started > kLifetimeMs) PostQuitMessage(0);
 }
 
@@ -128,6 +171,9 @@ int main(int argc, char** argv)
     off.SetButtonEnabled(false);
     TReportingButton missing(form.Handle(), "missing", POINT{250, 20});
     missing.Prepare("absent.bmp", "", "", "");
+    TReportingButton asks(form.Handle(), "asks", POINT{120, 20});
+    asks.Prepare("normal.bmp", "over.bmp", "pressed.bmp", "disabled.bmp");
+    asks.OnClick = [&form](TImageWindow&) { Ask(form.Handle()); };
 
     ShowWindow(form.Handle(), SW_SHOWNORMAL);
     UpdateWindow(form.Handle());
@@ -137,6 +183,7 @@ int main(int argc, char** argv)
     main.ReportPlace();
     off.ReportPlace();
     missing.ReportPlace();
+    asks.ReportPlace();
     Report("doubleclick " + std::to_string(GetDoubleClickTime()));
     Report("ready " + RectText(bounds));
     SetTimer(nullptr, 0, kPollMs, &Poll);

@@ -152,5 +152,45 @@ xdotool mousemove $((dl + 20)) $((dt + 10)) click 1
 sleep 0.5
 check "disabled button ignores the mouse" [ "$(count_since "$m" ' off')" = 0 ]
 
+# A click that opens a modal dialog, as Cancel asks first: the button rests
+# while the dialog is up, then shows what the mouse says.
+read -r al at _ _ <<<"$(field '^button asks ' 3-6)"
+last_asks_state() { since "$1" | grep '^state asks ' | tail -1; }
+pause_clicks
+m=$(mark)
+xdotool mousemove $((al + 30)) $((at + 15))
+check "entering the asking button shows the over picture" await_since "$m" '^state asks over.bmp$'
+m=$(mark)
+xdotool mousedown 1
+check "pressing it shows the pressed picture" await_since "$m" '^state asks pressed.bmp$'
+m=$(mark)
+xdotool mouseup 1
+check "its click opens the question" await_since "$m" '^question '
+sleep 0.5
+import -window root "$work/asking.png"
+check "the button rests while its question is up" [ "$(last_asks_state "$m")" = "state asks normal.bmp" ]
+check "the screen shows its normal picture" [ "$(pixel "$work/asking.png" $((al + 30)) $((at + 15)))" = "32,64,192" ]
+read -r qx qy <<<"$(since "$m" | grep '^question ' | cut -d' ' -f2-3)"
+m=$(mark)
+xdotool mousemove "$qx" "$qy" click 1
+check "OK closes the question" await_since "$m" '^answered$'
+sleep 0.3
+check "with the mouse away the button stays normal" [ "$(count_since "$m" '^state asks ')" = 0 ]
+m=$(mark)
+xdotool mousemove $((al + 25)) $((at + 12))
+check "back on the button the over picture again" await_since "$m" '^state asks over.bmp$'
+
+# Answered while the mouse stays on the button: the over picture once the question is gone.
+pause_clicks
+m=$(mark)
+xdotool click 1
+check "asked again" await_since "$m" '^question '
+sleep 0.3
+check "resting again while asked" [ "$(last_asks_state "$m")" = "state asks normal.bmp" ]
+m=$(mark)
+touch "$work/answer"
+check "the question answered" await_since "$m" '^answered$'
+check "the mouse on the button shows the over picture" await_since "$m" '^state asks over.bmp$'
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
