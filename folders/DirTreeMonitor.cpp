@@ -23,6 +23,18 @@ int32_t SerialNow(char letter)
     return static_cast<int32_t>(serial);
 }
 
+// The node a drop landed on, highlighted while the drop's handler runs, however it ends.
+class TDropHighlight {
+public:
+    TDropHighlight(TTreeView& tree, HTREEITEM node) : Tree(tree) { Tree.SetDropTarget(node); }
+    ~TDropHighlight() { Tree.SetDropTarget(nullptr); }
+    TDropHighlight(const TDropHighlight&) = delete;
+    TDropHighlight& operator=(const TDropHighlight&) = delete;
+
+private:
+    TTreeView& Tree;
+};
+
 int IndexOfLetter(char letter)
 {
     const int upper = std::toupper(static_cast<unsigned char>(letter));
@@ -76,15 +88,13 @@ void TDirTree::DeviceChanged()
     SelectionChanged(Selected());
 }
 
+// An error raised by the handlers of the owner's or the tree's messages is
+// kept for the report by the hook that called them (TWindowHook); the tree
+// stays as far as it got, and the next change tries again.
 bool TDirTree::OwnerMessage(UINT message, WPARAM, LPARAM, LRESULT& result)
 {
     if (message != kDeviceChange) return false;
-    // Errors cannot travel through the owner's window procedure; the tree
-    // stays as far as it got, and the next change tries again.
-    try {
-        DeviceChanged();
-    } catch (const std::exception&) {
-    }
+    DeviceChanged();
     result = 0;
     return true;
 }
@@ -149,7 +159,6 @@ void TDirTree::FilesDropped(HDROP drop)
     const bool inClient = DragQueryPoint(drop, &point);
     HTREEITEM target = inClient ? ItemAt(point) : nullptr;
     if (target) {
-        SetDropTarget(target);
         DroppedFiles.clear();
         const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
         for (UINT i = 0; i < count; ++i) {
@@ -159,22 +168,16 @@ void TDirTree::FilesDropped(HDROP drop)
         }
     }
     DragFinish(drop);
-    if (!target) return;
-    if (OnDropFiles && !DroppedFiles.empty()) {
-        const TShiftState shift{GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_MENU) < 0};
-        OnDropFiles(point.x, point.y, EntryOf(target) ? EntryOf(target)->Path : std::string(), DroppedFiles, shift);
-    }
-    SetDropTarget(nullptr);
+    if (!target || !OnDropFiles || DroppedFiles.empty()) return;
+    const TDropHighlight highlight(*this, target);
+    const TShiftState shift{GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_MENU) < 0};
+    OnDropFiles(point.x, point.y, EntryOf(target) ? EntryOf(target)->Path : std::string(), DroppedFiles, shift);
 }
 
 bool TDirTree::TreeMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {
     if (message != WM_DROPFILES || !DropTarget) return false;
-    try {
-        FilesDropped(reinterpret_cast<HDROP>(wParam));
-    } catch (const std::exception&) {
-        // A handler's error must not cross the shell's window procedure.
-    }
+    FilesDropped(reinterpret_cast<HDROP>(wParam));
     result = 0;
     return true;
 }

@@ -141,15 +141,19 @@ void KeepErrorForReport(std::exception_ptr error)
     KeptErrors().push_back(std::move(error));
 }
 
+std::exception_ptr TakeKeptError()
+{
+    auto& errors = KeptErrors();
+    if (errors.empty()) return nullptr;
+    std::exception_ptr error = std::move(errors.front());
+    errors.pop_front();
+    return error;
+}
+
 void ReportKeptErrors()
 {
     // The message box runs messages itself; errors kept meanwhile join the queue.
-    auto& errors = KeptErrors();
-    while (!errors.empty()) {
-        const std::exception_ptr error = errors.front();
-        errors.pop_front();
-        ShowError(MessageOf(error));
-    }
+    while (const std::exception_ptr error = TakeKeptError()) ShowError(MessageOf(error));
 }
 
 void DispatchWithDialogKeys(MSG& message)

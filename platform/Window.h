@@ -48,6 +48,8 @@ void ShowError(const std::string& message);
 // our procedures: it is kept, and the message loop that dispatched the
 // message shows it once the dispatch has returned.
 void KeepErrorForReport(std::exception_ptr error);
+// The oldest kept error, which leaves the queue; null when none is kept.
+std::exception_ptr TakeKeptError();
 // Shows every kept error through ShowError, oldest first.
 void ReportKeptErrors();
 

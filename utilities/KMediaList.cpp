@@ -1,5 +1,6 @@
 #include "utilities/KMediaList.h"
 
+#include "platform/Window.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
@@ -43,7 +44,7 @@ KMediaList& KMediaList::Instance()
 
 void CALLBACK KMediaList::TimerTimer(HWND, UINT, UINT_PTR, DWORD)
 {
-    Instance().Sweep();
+    RunGuarded([] { Instance().Sweep(); });
 }
 
 TBitmap32* KMediaList::Fetch(const std::string& name)

@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
+#include "platform/Window.h"
 #include "tests/TestSupport.h"
 #include "tests/folders/TestHost.h"
+#include "utilities/SetupError.h"
 
 // The tree against the running system: a drive letter of this session is
 // pointed at one volume and then at another, which is what the tree sees
@@ -97,6 +100,18 @@ HDROP MakeDrop(POINT at, const std::vector<std::string>& files)
     }
     GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
+}
+
+// The text the message loop's report would show next; empty when no error is kept.
+std::string NextReport()
+{
+    const std::exception_ptr error = TakeKeptError();
+    if (!error) return "";
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& raised) {
+        return raised.what();
+    }
 }
 
 class DirTreeMonitorTest : public ::testing::Test {
@@ -241,6 +256,46 @@ TEST_F(DirTreeMonitorTest, DroppedFilesReachTheHandlerOnlyOnANode)
             EXPECT_EQ(drops[0].Y, drop.At.y);
         }
     }
+}
+
+TEST_F(DirTreeMonitorTest, HandlerErrorsOfDropsAndDeviceChangesAreKeptForTheReport)
+{
+    ASSERT_TRUE(CreateDirectoryA((Temp / "target").c_str(), nullptr));
+    Tree.SetDirectory(Temp.Text());
+    HTREEITEM folder = Tree.FindNode(Temp.Text());
+    Tree.Expand(folder);
+    HTREEITEM target = Tree.FindNode(Temp / "target");
+    ASSERT_NE(target, nullptr);
+    Tree.MakeVisible(target);
+    const RECT text = Tree.ItemRect(target);
+    const POINT centre{(text.left + text.right) / 2, (text.top + text.bottom) / 2};
+    const auto dropHighlight = [this] {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(Tree.Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+    };
+    // Both messages come through hooks that Windows calls: what a handler
+    // raises waits for the message loop's report.
+    ASSERT_EQ(NextReport(), "");
+    HTREEITEM highlightedMeanwhile = nullptr;
+    Tree.SetAcceptDropFiles(true);
+    Tree.OnDropFiles = [&](int, int, const std::string&, const std::vector<std::string>&, TShiftState) {
+        highlightedMeanwhile = dropHighlight();
+        throw ESetupError("The drop's handler failed.");
+    };
+    SendMessageA(Tree.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(centre, {"C:\\a.txt"})), 0);
+    EXPECT_EQ(NextReport(), "The drop's handler failed.");
+    EXPECT_EQ(highlightedMeanwhile, target) << "the node is highlighted while the drop's handler runs";
+    EXPECT_EQ(dropHighlight(), nullptr) << "and no longer once it failed";
+
+    Tree.OnChange = [](HTREEITEM) { throw ESetupError("The change's handler failed."); };
+    SendMessageA(Host.Handle(), WM_DEVICECHANGE, 0, 0);
+    EXPECT_EQ(NextReport(), "The change's handler failed.");
+    EXPECT_EQ(NextReport(), "") << "each error kept once";
+
+    // The tree goes on: selection changes are reported again.
+    std::vector<HTREEITEM> changes;
+    Tree.OnChange = [&changes](HTREEITEM node) { changes.push_back(node); };
+    Tree.Select(target);
+    EXPECT_EQ(changes, std::vector<HTREEITEM>{target});
 }
 
 TEST_F(DirTreeMonitorTest, ShareOverlayParsesEveryLevelInTheShellAndSwitchesOff)
