@@ -233,13 +233,13 @@ void TImageWindow::MouseUp(TMouseButton button, WPARAM wParam, LPARAM lParam)
     if (GetCapture() == Handle()) ReleaseCapture();
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const RECT client = ClientRect();
-    if (button == TMouseButton::mbLeft && wasLeftDown && PtInRect(&client, at)) Clicked();
+    if (button == TMouseButton::mbLeft && wasLeftDown && PtInRect(&client, at) && OnClick) Clicked();
     if (OnMouseUp) OnMouseUp(*this, button, wParam, at.x, at.y);
 }
 
 void TImageWindow::Clicked()
 {
-    if (OnClick) OnClick(*this);
+    OnClick(*this);
 }
 
 // The pointer is over the window when the window under it is this one, which

@@ -82,7 +82,7 @@ protected:
     virtual void Resized() {}
     virtual void BitmapResized();
     virtual void Changed();
-    // A left press and release inside the window; runs OnClick.
+    // A left press and release inside the window with an OnClick handler; runs it.
     virtual void Clicked();
     void AdjustBufferSize();
     void MarkBufferAndCacheStale() { BufferValid = CacheValid = false; }
