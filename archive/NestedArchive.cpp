@@ -1,13 +1,10 @@
 #include "archive/NestedArchive.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "archive/MemberPaths.h"
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchive.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -31,7 +28,7 @@ std::string UnpackFolderOf(const std::string& archiveFile)
     const std::string name = archiveFile.substr(start);
     const std::string stem = name.substr(0, name.size() - ExtensionOf(name).size());
     // ".x" or "..x" would unpack into the archive's own folder and find itself again.
-    if (!IsSafeFileName(stem)) throw ESetupError("Nested archive has no usable name: " + archiveFile);
+    if (!winpath::IsSafeFileName(stem)) throw ESetupError("Nested archive has no usable name: " + archiveFile);
     return archiveFile.substr(0, start) + stem;
 }
 
@@ -39,10 +36,7 @@ std::string UnpackFolderOf(const std::string& archiveFile)
 
 bool IsNestedArchiveName(const std::string& name)
 {
-    std::string extension = ExtensionOf(name);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == kNestedArchiveExtension;
+    return winpath::SameIgnoringCase(ExtensionOf(name), kNestedArchiveExtension);
 }
 
 void ExtractNestedArchive(const std::string& archiveFile)

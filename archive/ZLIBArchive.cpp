@@ -8,6 +8,7 @@
 #include "archive/InflateReader.h"
 #include "archive/MemberPaths.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ ESetupError MemberCorrupt(int index)
 
 bool HasSafeRecord(const TZLBFileEntry& entry, const std::string& destFolder, bool withPath)
 {
-    return entry.UncompressedSize() >= 0 && entry.DataOffset() >= 0 && IsSafeFileName(entry.FileName()) &&
+    return entry.UncompressedSize() >= 0 && entry.DataOffset() >= 0 &&
+           winpath::IsSafeFileName(entry.FileName()) &&
            (!withPath || IsSafeFilePath(entry.FilePath(), destFolder));
 }
 

@@ -5,6 +5,7 @@
 
 #include "archive/MemberPaths.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ void TZLBArchiveWriter::AddFile(const std::string& sourcePath, const std::string
 {
     CheckStoredName(fileName, "File name");
     CheckStoredName(filePath, "Folder path");
-    if (!IsSafeFileName(fileName)) throw ESetupError("Not a valid member name: " + fileName);
+    if (!winpath::IsSafeFileName(fileName)) throw ESetupError("Not a valid member name: " + fileName);
     if (!IsSafeFilePath(filePath, "archive")) throw ESetupError("Not a valid member folder: " + filePath);
     files::TFile source;
     if (!source.OpenForReading(sourcePath)) throw ESetupError("Unable to open file (" + sourcePath + ")");

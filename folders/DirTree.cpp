@@ -5,6 +5,7 @@
 #include "platform/Dialog.h"
 #include "utilities/Handles.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 using namespace folders;
 
@@ -125,7 +126,7 @@ bool DirExists(const std::string& path)
     // Like a search for directories only: hidden, system and volume entries are passed over.
     const DWORD passedOver = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x08;
     WIN32_FIND_DATAA found{};
-    TFindHandle search(FindFirstFileA(StripBackslash(path).c_str(), &found));
+    TFindHandle search(FindFirstFileA(winpath::WithoutBackslash(path).c_str(), &found));
     if (!search.Valid()) return false;
     do {
         if (!(found.dwFileAttributes & passedOver)) return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -148,7 +149,7 @@ TDirTree::TDirTree() : InitialDirectory(CurrentDirectory())
 {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);
-    WindowsDir = AddBackslash(windows);
+    WindowsDir = winpath::AddBackslash(windows);
     SHFILEINFOA info{};
     SystemImages = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA(WindowsDir.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
@@ -278,7 +279,7 @@ std::string TDirTree::DriveLabel(char letter, int32_t& serial) const
     serial = read ? static_cast<int32_t>(volumeSerial) : -1;
     const UINT type = DriveTypeOf(root);
     if (type == DRIVE_REMOVABLE || type == DRIVE_REMOTE)
-        text = StripBackslash(ShellInfo(root, SHGFI_DISPLAYNAME).DisplayName);
+        text = winpath::WithoutBackslash(ShellInfo(root, SHGFI_DISPLAYNAME).DisplayName);
     return text;
 }
 
@@ -379,7 +380,7 @@ void TDirTree::SetNodeIcons(HTREEITEM node, int iconIndex)
 
 HTREEITEM TDirTree::AddDriveNode(const std::string& root, void* data, bool inLetterOrder)
 {
-    const std::string path = AddBackslash(root);
+    const std::string path = winpath::AddBackslash(root);
     const TShellInfo shell = ShellInfo(path, SHGFI_DISPLAYNAME);
     std::string text = shell.DisplayName;
     if (DriveTypeOf(root) != DRIVE_REMOVABLE) {
@@ -404,7 +405,7 @@ HTREEITEM TDirTree::AddFolderNode(HTREEITEM parent, const std::string& path, voi
     std::string truePath;
     {
         TCriticalErrorsFail quiet;
-        truePath = TruePathName(AddBackslash(path), StoredName);
+        truePath = TruePathName(winpath::AddBackslash(path), StoredName);
     }
     return AddFolderNode(parent, path, LastComponent(truePath), data);
 }
@@ -412,7 +413,7 @@ HTREEITEM TDirTree::AddFolderNode(HTREEITEM parent, const std::string& path, voi
 HTREEITEM TDirTree::AddFolderNode(HTREEITEM parent, const std::string& path, const std::string& name, void* data)
 {
     if (!parent) return nullptr;
-    const std::string folder = AddBackslash(path);
+    const std::string folder = winpath::AddBackslash(path);
     HTREEITEM node = AddChild(parent, name);
     AttachEntry(node, folder, data);
     SetNodeIcons(node, ShellInfo(folder, 0).Icon);
@@ -494,18 +495,18 @@ HTREEITEM TDirTree::FindNode(const std::string& path)
 {
     if (!HandleAllocated()) return nullptr;
     TWaitCursor wait;
-    return WalkPath(UpperCase(AddBackslash(path)), false);
+    return WalkPath(UpperCase(winpath::AddBackslash(path)), false);
 }
 
 void TDirTree::SetDirectory(const std::string& path)
 {
     if (path.empty()) throw ESetupError("Invalid Path Name");
     if (path == "?" || !HandleAllocated()) return;
-    std::string target = AddBackslash(path);
+    std::string target = winpath::AddBackslash(path);
     bool exists;
     {
         TCriticalErrorsFail quiet;
-        exists = GetFileAttributesA(StripBackslash(target).c_str()) != INVALID_FILE_ATTRIBUTES;
+        exists = GetFileAttributesA(winpath::WithoutBackslash(target).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     if (!exists) target = CurrentDirectory().substr(0, 1) + ":\\";
     TWaitCursor wait;

@@ -3,6 +3,7 @@
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 #include "utilities/Shell.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ void TFolderMan::NewButClick()
     if (!SetCurrentDirectoryA(FolderPath.c_str())) throw ESetupError(IoErrorText(GetLastError()));
     DirTree.Expand(DirTree.Selected());
     // The wizard's destination has no trailing backslash, a picked folder has one.
-    const std::string parent = folders::AddBackslash(FolderPath);
+    const std::string parent = winpath::AddBackslash(FolderPath);
     const std::string name =
         folders::NewFolderName([&parent](const std::string& candidate) { return IsExistingFolder(parent + candidate); });
     if (!CreateDirectoryA(name.c_str(), nullptr)) throw ESetupError(IoErrorText(GetLastError()));

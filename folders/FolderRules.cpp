@@ -3,19 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "utilities/WindowsPath.h"
+
 namespace folders {
-
-std::string AddBackslash(std::string path)
-{
-    if (!path.empty() && path.back() != '\\') path += '\\';
-    return path;
-}
-
-std::string StripBackslash(std::string path)
-{
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
-}
 
 int CountBackslashes(const std::string& path)
 {
@@ -32,7 +22,7 @@ std::string PathPrefix(const std::string& path, int k)
 
 std::string LastComponent(const std::string& path)
 {
-    const std::string stripped = StripBackslash(path);
+    const std::string stripped = winpath::WithoutBackslash(path);
     const size_t slash = stripped.rfind('\\');
     return slash == std::string::npos ? stripped : stripped.substr(slash + 1);
 }
@@ -87,18 +77,18 @@ std::string DriveLabelText(bool volumeRead, const std::string& volumeName, char 
 
 std::string TruePathName(const std::string& path, const std::function<std::string(const std::string&)>& storedName)
 {
-    std::string p = StripBackslash(path);
+    std::string p = winpath::WithoutBackslash(path);
     const int n = CountBackslashes(p);
     if (n == 0) return p;
     std::string result = DriveRootOf(p);
-    p = AddBackslash(p);
+    p = winpath::AddBackslash(p);
     for (int k = 2; k <= n + 1; ++k) {
-        const std::string prefix = StripBackslash(PathPrefix(p, k));
+        const std::string prefix = winpath::WithoutBackslash(PathPrefix(p, k));
         std::string name = storedName(prefix);
         if (name.empty()) name = LastComponent(prefix);
         result += name + "\\";
     }
-    return StripBackslash(result);
+    return winpath::WithoutBackslash(result);
 }
 
 std::vector<TPathLevel> PathLevels(const std::string& path)

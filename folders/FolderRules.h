@@ -44,8 +44,6 @@ constexpr uint32_t kAttrSystem = 0x04;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 
-std::string AddBackslash(std::string path);
-std::string StripBackslash(std::string path);
 int CountBackslashes(const std::string& path);
 // The leading part up to and including the k-th backslash (k from 1); all of path when it has fewer.
 std::string PathPrefix(const std::string& path, int k);

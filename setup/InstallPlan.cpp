@@ -1,8 +1,8 @@
 #include "setup/InstallPlan.h"
 
-#include "folders/FolderRules.h"
 #include "setup/SetupLogWords.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ int CopyProgressPosition(size_t index, size_t count)
 
 std::string PerMachineFolder(bool perMachine, const std::string& allUsersFolder, const std::string& currentUserFolder)
 {
-    return folders::AddBackslash(perMachine && !allUsersFolder.empty() ? allUsersFolder : currentUserFolder);
+    return winpath::AddBackslash(perMachine && !allUsersFolder.empty() ? allUsersFolder : currentUserFolder);
 }
 
 std::vector<TInstallStep> InstallPlan(const TSetupSettings& settings, const TInstallFolders& folders)
@@ -104,7 +104,7 @@ TFinishPlan FinishPlan(const TSetupSettings& settings, const std::string& destin
     TFinishPlan plan;
     // Without a desktop folder the link would land in whatever the current folder is.
     if (desktopIcon && !desktopFolder.empty())
-        plan.DesktopLink = TShortcut{folders::AddBackslash(desktopFolder) + settings.Title + kLinkExtension,
+        plan.DesktopLink = TShortcut{winpath::AddBackslash(desktopFolder) + settings.Title + kLinkExtension,
                                           d + "\\" + settings.TargetFile, "", d, settings.Title};
     plan.LogFileName = d + "\\" + kSetupLogName;
     plan.KeyName = settings.Title;

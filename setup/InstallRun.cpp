@@ -9,14 +9,9 @@
 #include "utilities/SetupError.h"
 #include "utilities/Shell.h"
 #include "utilities/TrustedFolders.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
 
 // Looking at the queue tells Windows the window still answers, so a long copy
 // is never shown as "Not responding"; the messages themselves wait for the run's end.
@@ -29,7 +24,7 @@ void KeepWindowResponding()
 bool CopyWithRetry(const TInstallStep& step, const TInstallObserver& observer, const std::string& aside,
                    TSetupLogBook& book)
 {
-    const std::string folder = FolderOf(step.Path);
+    const std::string folder = winpath::FolderOf(step.Path);
     for (;;) {
         if (!folder.empty() && !files::DirectoryExists(folder)) files::ForceDirectories(folder);
         if (KeepAside(step.Path, aside, book) && CopyFileA(step.Source.c_str(), step.Path.c_str(), FALSE)) return true;
@@ -106,12 +101,13 @@ void PerformUndo(const TSetupLogBook& book)
     const auto& replaced = book.Replaced();
     for (auto kept = replaced.rbegin(); kept != replaced.rend(); ++kept) {
         // The run's copy goes first (copies keep a read-only flag, which would refuse the replacement).
-        files::RemoveBelow(FolderOf(kept->first), kept->first, false);
+        files::RemoveBelow(winpath::FolderOf(kept->first), kept->first, false);
         if (!MoveFileExA(kept->second.c_str(), kept->first.c_str(), MOVEFILE_COPY_ALLOWED)) continue;
         const std::string& restored = kept->first;
-        removals.erase(std::remove_if(removals.begin(), removals.end(),
-                                      [&restored](const TRemoval& removal) { return IsSamePath(removal.Path, restored); }),
-                       removals.end());
+        const auto isRestored = [&restored](const TRemoval& removal) {
+            return winpath::IsSamePath(removal.Path, restored);
+        };
+        removals.erase(std::remove_if(removals.begin(), removals.end(), isRestored), removals.end());
     }
     PerformRemovals(removals);
 }

@@ -5,8 +5,12 @@
 #include <map>
 
 #include "setup/SetupLogWords.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
+
+using winpath::ComparableInside;
+using winpath::ComparablePath;
 
 // MAX_PATH less its terminating NUL: the setup names nothing longer.
 constexpr size_t kMaxPathLength = 259;
@@ -19,61 +23,9 @@ bool StartsWith(const std::string& text, const std::string& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
 bool IsDriveLetter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-std::string ParentOf(const std::string& path)
-{
-    const size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// "c:/Apps\\x. \" and "C:\APPS\X" become the same text, so they compare equal.
-std::string ComparablePath(const std::string& path)
-{
-    std::string result(path.size(), '\0');
-    size_t length = 0, i = 0;
-    // A share's leading pair stays, as does a lone leading backslash.
-    for (; i < path.size() && i < 2 && IsSeparator(path[i]); ++i) result[length++] = '\\';
-    const size_t root = length;
-    size_t component = length;  // where the current name starts in result
-    const auto endComponent = [&] {
-        size_t kept = length;
-        while (kept > component && (result[kept - 1] == '.' || result[kept - 1] == ' ')) --kept;
-        // A name of dots and spaces alone stays, so that the path still reads as climbing.
-        if (kept > component) length = kept;
-        // An empty name is a doubled backslash.
-        if (length > component) result[length++] = '\\';
-        component = length;
-    };
-    for (; i < path.size(); ++i) {
-        if (IsSeparator(path[i]))
-            endComponent();
-        else
-            result[length++] = UpperAscii(path[i]);
-    }
-    endComponent();
-    if (length > root && result[length - 1] == '\\') --length;
-    result.resize(length);
-    return result;
-}
-
-// Both comparable: the folder itself or anything below it.
-bool ComparableInside(const std::string& inner, const std::string& outer)
-{
-    return inner == outer || (inner.size() > outer.size() && StartsWith(inner, outer) && inner[outer.size()] == '\\');
 }
 
 // The limits in comparable form, each folder worked out once. The lists are
@@ -190,21 +142,16 @@ const std::string* FileOrFolderRoot(const TEntry& entry, const TComparableLimits
 void SetRoot(TEntry& entry, const std::string* root)
 {
     entry.Allowed = root != nullptr;
-    if (root) entry.Removal.Root = root == &kOwnFolder ? ParentOf(entry.Removal.Path) : *root;
+    if (root) entry.Removal.Root = root == &kOwnFolder ? winpath::FolderOf(entry.Removal.Path) : *root;
 }
 
-// Cuts a path to the folder it lies in, spelt as in the path, without trailing backslashes.
-void ShortenToFolder(std::string& path)
+// The folder a path lies in, spelt as in the path, without the backslashes
+// that a doubled one leaves at its end: as its comparable key, which drops empty names.
+std::string SpeltFolderOf(const std::string& path)
 {
-    const size_t cut = path.find_last_of("\\/");
-    path.resize(cut == std::string::npos ? 0 : cut);
-    while (!path.empty() && IsSeparator(path.back())) path.pop_back();
-}
-
-std::string FolderOf(std::string path)
-{
-    ShortenToFolder(path);
-    return path;
+    std::string folder = winpath::FolderOf(path);
+    while (!folder.empty() && winpath::IsSeparator(folder.back())) folder.pop_back();
+    return folder;
 }
 
 // The copy loop makes the folders of deeper entries without recording them;
@@ -223,7 +170,7 @@ public:
     {
         // Up to the first folder already looked at; below it, each folder's state follows from its parent's.
         Chain.clear();
-        std::string raw = FolderOf(file.Removal.Path), key = ParentOf(file.Comparable);
+        std::string raw = SpeltFolderOf(file.Removal.Path), key = winpath::FolderOf(file.Comparable);
         bool parentBelow = false;
         while (!key.empty()) {
             const auto known = Folders.find(key);
@@ -232,9 +179,8 @@ public:
                 break;
             }
             Chain.push_back({raw, key, false});
-            ShortenToFolder(raw);
-            const size_t cut = key.find_last_of('\\');
-            key.resize(cut == std::string::npos ? 0 : cut);
+            raw = SpeltFolderOf(raw);
+            key = winpath::FolderOf(key);
         }
         Looked += Chain.size();
         if (Looked > kMaxFolders) return false;
@@ -281,16 +227,6 @@ private:
 
 }  // namespace
 
-bool IsSamePath(const std::string& a, const std::string& b)
-{
-    return ComparablePath(a) == ComparablePath(b);
-}
-
-bool IsInside(const std::string& path, const std::string& folder)
-{
-    return ComparableInside(ComparablePath(path), ComparablePath(folder));
-}
-
 bool ParseSetupLog(const std::string& text, TSetupLog& log)
 {
     std::vector<std::string> lines;
@@ -321,25 +257,12 @@ bool IsRemovablePath(const std::string& path)
     // Only "X:\": a share, "\\?\" and "\\.\" reach places the setup never installs to,
     // and past the rules that compare names.
     if (path.size() > kMaxPathLength || path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' ||
-        !IsSeparator(path[2]))
+        !winpath::IsSeparator(path[2]))
         return false;
-    bool namesSomething = false;
-    for (size_t start = 3; start < path.size();) {
-        size_t end = start;
-        bool dotsAndSpaces = true;
-        for (; end < path.size() && !IsSeparator(path[end]); ++end) {
-            if (path[end] == ':' || path[end] == '\0') return false;
-            dotsAndSpaces = dotsAndSpaces && (path[end] == '.' || path[end] == ' ');
-        }
-        // An empty name is a doubled backslash, which the installation writes after a
-        // picked folder. Windows drops trailing dots and spaces, so ".. " climbs like "..".
-        if (end > start) {
-            if (dotsAndSpaces) return false;
-            namesSomething = true;
-        }
-        start = end + 1;
-    }
-    return namesSomething;
+    // Empty names are doubled backslashes, which the installation writes after a picked folder;
+    // a path of nothing else names the drive's root.
+    const std::string_view names(path.data() + 3, path.size() - 3);
+    return winpath::NamesStayInside(names) && names.find_first_not_of("\\/") != std::string_view::npos;
 }
 
 TUndoPlan UndoPlan(const std::vector<std::string>& lines, const TUndoLimits& limits)
@@ -365,7 +288,7 @@ TUndoPlan UndoPlan(const std::vector<std::string>& lines, const TUndoLimits& lim
     TFolders folders;
     for (const TEntry& entry : entries)
         if (entry.IsLink && entry.Allowed && !comparable.DesktopOf(entry.Comparable))
-            folders[ParentOf(entry.Comparable)].ProgramRoot = LinkRoot(entry, comparable);
+            folders[winpath::FolderOf(entry.Comparable)].ProgramRoot = LinkRoot(entry, comparable);
 
     TUndoPlan plan;
     std::vector<TEntry*> files, recorded;

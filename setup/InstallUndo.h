@@ -27,8 +27,9 @@ struct TUndoPlan {
     std::vector<TRemoval> Removals;
     // Entries whose path could name something that was never installed: not
     // a plain "X:\..." path (no share, no "\\?\" or "\\.\" form), longer
-    // than the setup ever writes, climbing with "." or "..", or a drive root;
-    // and entries outside the limits below.
+    // than the setup ever writes, climbing with "." or "..", naming a device
+    // (which the setup never makes), or a drive root; and entries outside the
+    // limits below.
     std::vector<std::string> Refused;
     // The files lie in more folders than any installation makes: no log a
     // setup wrote. Removals is empty.
@@ -55,13 +56,10 @@ struct TUndoLimits {
 // time taken grows with the log's length, whatever its lines hold.
 TUndoPlan UndoPlan(const std::vector<std::string>& lines, const TUndoLimits& limits = {});
 
+// A plain "X:\..." path of at most MAX_PATH less one characters whose names
+// stay inside the drive (winpath::NamesStayInside) and name something below
+// its root.
 bool IsRemovablePath(const std::string& path);
-
-// Windows' comparison: letter case, slashes, doubled or trailing backslashes
-// and the dots and spaces Windows drops from the end of a name do not matter.
-bool IsSamePath(const std::string& a, const std::string& b);
-// True for the folder itself and everything below it.
-bool IsInside(const std::string& path, const std::string& folder);
 
 // "setup.log" as the setup writes it: "SetupLOG", "NAME=", "KEY=", then the
 // entries, each line ended by CR LF (a last line without one is taken too).

@@ -1,12 +1,11 @@
 #include "setup/SetupFile.h"
 
-#include <cctype>
 #include <initializer_list>
 
-#include "archive/MemberPaths.h"
 #include "setup/SetupKeys.h"
 #include "utilities/KUtilities.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -25,11 +24,6 @@ unsigned HexValue(char c)
     return static_cast<unsigned>((c | 0x20) - 'a' + 10);
 }
 
-bool IsDotsAndSpaces(const std::string& component)
-{
-    return component.find_first_not_of(". ") == std::string::npos;
-}
-
 // What the messages tell an author about the names the setup joins into paths and keys.
 const char kTitleRule[] =
     "which cannot name the product's shortcuts and its uninstall entry: a title is not empty, holds none of "
@@ -46,27 +40,18 @@ const char kFolderRule[] =
     "control characters or ending in a dot or a space, and not Windows' own \"Startup\" or \"Administrative "
     "Tools\". Without a \"Folder\" line the setup makes no program folder.";
 
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // Windows compares names in any letter case.
 bool NamesOneOf(const std::string& path, std::initializer_list<const char*> names)
 {
     for (const char* name : names)
-        if (UpperAscii(path) == UpperAscii(name)) return true;
+        if (winpath::SameIgnoringCase(path, name)) return true;
     return false;
 }
 
 // Names Windows can create as written, one backslash between each two.
 bool IsRelativeFolderPath(const std::string& path)
 {
-    size_t start = 0;
-    for (size_t end; (end = path.find('\\', start)) != std::string::npos; start = end + 1)
-        if (!IsWindowsFileName(path.substr(start, end - start))) return false;
-    return IsWindowsFileName(path.substr(start));
+    return path.find('/') == std::string::npos && winpath::EveryName(path, winpath::IsWindowsFileName);
 }
 
 // One line of the file with where it is, for the line handlers' messages.
@@ -302,24 +287,14 @@ std::optional<int32_t> ParseInteger(const std::string& text)
 
 bool IsInstallablePath(const std::string& entry)
 {
-    if (entry.find(':') != std::string::npos || entry.find('\0') != std::string::npos) return false;
-    std::string component;
-    for (size_t i = 0; i <= entry.size(); ++i) {
-        if (i < entry.size() && entry[i] != '\\' && entry[i] != '/') {
-            component += entry[i];
-            continue;
-        }
-        // Empty: a leading, doubled or trailing separator. Dots and spaces: Windows trims
-        // trailing dots and spaces, so ".. " climbs like "..".
-        if (component.empty() || IsDotsAndSpaces(component)) return false;
-        component.clear();
-    }
-    return true;
+    // An empty name: a leading separator (a rooted path), a doubled one, or a trailing one (no file).
+    return winpath::NamesStayInside(entry) &&
+           winpath::EveryName(entry, [](std::string_view name) { return !name.empty(); });
 }
 
 bool IsProductTitle(const std::string& title)
 {
-    return IsWindowsFileName(title);
+    return winpath::IsWindowsFileName(title);
 }
 
 bool IsDestinationFolder(const std::string& destination)

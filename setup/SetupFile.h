@@ -124,9 +124,9 @@ struct TSetupFileReading {
 };
 TSetupFileReading ReadSetupFileThoroughly(const std::string& text);
 
-// Whether an "Addfile" entry stays below the folder it is joined to: a
-// relative path without drive, colon, leading backslash or a component of
-// dots only.
+// Whether an "Addfile" entry names a file below the folder it is joined to:
+// a relative path without drive, colon, leading, doubled or trailing
+// backslash, a name of dots and spaces only or a device name such as CON.
 bool IsInstallablePath(const std::string& entry);
 
 // Whether a title can name the product's shortcuts ("<title>.lnk") and its

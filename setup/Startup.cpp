@@ -10,29 +10,6 @@
 #include "utilities/SetupError.h"
 #include "utilities/Shell.h"
 
-namespace {
-
-std::string RunningProgramFile()
-{
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        throw ESetupError("Cannot find the setup program's own file. " + files::LastSystemError());
-    return std::string(path, length);
-}
-
-}  // namespace
-
-std::string ReadTextFile(const std::string& path)
-{
-    files::TFile file;
-    if (!file.OpenForReading(path))
-        throw ESetupError("Cannot open file \"" + path + "\". " + files::LastSystemError());
-    std::string text(static_cast<size_t>(file.Size()), '\0');
-    if (!text.empty()) file.ReadExactly(&text[0], text.size());
-    return text;
-}
-
 std::string UnpackPayload()
 {
     // Said plainly: the loader's own words ("Resource name not found") tell a user nothing.
@@ -44,13 +21,13 @@ std::string UnpackPayload()
     for (const char* folder : {kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
         files::ForceDirectories(workspace + folder);
     TZLBArchive archiver;
-    ExtractPayload(archiver, workspace, RunningProgramFile());
+    ExtractPayload(archiver, workspace, files::RunningProgramFile());
     return workspace;
 }
 
 TSetupSettings ReadSetupDescription(const std::string& workspace)
 {
-    return ReadSetupFile(ReadTextFile(workspace + kSetupDescription));
+    return ReadSetupFile(files::ReadWholeFile(workspace + kSetupDescription));
 }
 
 void CheckAdministrator(const TSetupSettings& settings)

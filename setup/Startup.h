@@ -16,5 +16,3 @@ TSetupSettings ReadSetupDescription(const std::string& workspace);
 
 // Without the rights the installation would fail half-way, so the wizard ends before it begins.
 void CheckAdministrator(const TSetupSettings& settings);
-
-std::string ReadTextFile(const std::string& path);

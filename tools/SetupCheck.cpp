@@ -9,6 +9,7 @@
 #include "setup/SetupLogWords.h"
 #include "skin/PictureKind.h"
 #include "utilities/KUtilities.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -22,13 +23,6 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // Without the leading and trailing characters with codes 0 to 32.
 std::string Trimmed(const std::string& text)
 {
@@ -38,31 +32,20 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, end - first);
 }
 
-// Windows drops the trailing dots and spaces of every name in a path.
-std::string WithoutTrailingDotsAndSpaces(std::string name)
-{
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    return name;
-}
-
 // The path as Windows resolves it below a folder, in one spelling; none when it climbs out.
 std::optional<std::string> ResolvedKey(const std::string& path)
 {
     std::vector<std::string> names;
-    std::string name;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && path[i] != '\\' && path[i] != '/') {
-            name += path[i];
-            continue;
-        }
+    const bool staysBelow = winpath::EveryName(path, [&names](std::string_view name) {
         if (name == "..") {
-            if (names.empty()) return std::nullopt;
+            if (names.empty()) return false;
             names.pop_back();
         } else if (name != "." && !name.empty()) {
-            names.push_back(UpperAscii(WithoutTrailingDotsAndSpaces(name)));
+            names.push_back(winpath::UpperAscii(winpath::WithoutTrailingDotsAndSpaces(std::string(name))));
         }
-        name.clear();
-    }
+        return true;
+    });
+    if (!staysBelow) return std::nullopt;
     std::string key;
     for (const std::string& part : names) key += (key.empty() ? "" : "\\") + part;
     return key;

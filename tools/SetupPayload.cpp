@@ -2,7 +2,6 @@
 
 #include <set>
 
-#include "archive/MemberPaths.h"
 #include "archive/NestedArchive.h"
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchiveWriter.h"
@@ -11,6 +10,7 @@
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -34,19 +34,12 @@ bool Contains(const std::vector<files::FolderEntry>& entries, const std::string&
     return false;
 }
 
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // Names that differ only in case are one file once extracted on Windows.
 void CheckDistinctNames(const TPayloadMember& archive)
 {
     std::set<std::string> seen;
     for (const TPayloadMember& member : archive.Members)
-        if (!seen.insert(UpperAscii(member.Name)).second)
+        if (!seen.insert(winpath::UpperAscii(member.Name)).second)
             throw ESetupError("Two members named " + member.Name + " in " + archive.Source);
 }
 
@@ -59,7 +52,7 @@ TPayloadMember FileMember(const std::string& name, const std::string& source)
 // another one when Windows drops its trailing dots or spaces.
 void CheckCreatableName(const files::FolderEntry& entry, const std::string& source)
 {
-    if (IsWindowsFileName(entry.Name)) return;
+    if (winpath::IsWindowsFileName(entry.Name)) return;
     throw ESetupError(entry.IsFolder ? "Folder not packed, as Windows cannot make a folder of that name: " + source
                                      : "File not packed, as Windows cannot make a file of that name: " + source);
 }
@@ -107,7 +100,7 @@ bool IsWorkspaceName(const std::string& name)
 {
     for (const char* reserved : {kPayloadArchive, kGraphicsArchive, kSoundsArchive, kAdditionalArchive,
                                  kGraphicsFolder, kSoundsFolder, kAdditionalFolder, kReplacedFolder})
-        if (UpperAscii(name) == UpperAscii(reserved)) return true;
+        if (winpath::SameIgnoringCase(name, reserved)) return true;
     return false;
 }
 
@@ -190,7 +183,7 @@ void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller)
 {
     std::vector<TPayloadMember>& members = plan.Root.Members;
     for (auto member = members.begin(); member != members.end(); ++member) {
-        if (member->IsArchive || UpperAscii(member->Name) != UpperAscii(kUninstallerName)) continue;
+        if (member->IsArchive || !winpath::SameIgnoringCase(member->Name, kUninstallerName)) continue;
         --plan.FileCount;
         plan.ByteCount -= member->Size;
         members.erase(member);

@@ -274,15 +274,6 @@ void PrintSummary(const TPayloadPlan& plan, int64_t setupBytes)
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-std::string ReadWholeFile(const std::string& path)
-{
-    files::TFile file;
-    if (!file.OpenForReading(path)) throw ESetupError("Unable to open file (" + path + ")");
-    std::string text(static_cast<size_t>(file.Size()), '\0');
-    file.ReadExactly(&text[0], text.size());
-    return text;
-}
-
 // The uninstaller is built beside the setup program.
 void AddUninstallerBesideStub(TPayloadPlan& plan, const std::string& stub)
 {
@@ -307,7 +298,7 @@ void RefuseOutputAmongFiles(const TPayloadMember& archive, const std::string& ou
 // Prints what the check finds in the folder's Setup.ini; false when the setup would not start.
 bool PassesCheck(const std::string& from, const TWorkspaceFiles& workspace)
 {
-    const std::string text = ReadWholeFile(WithTrailingDelim(from) + kSetupDescription);
+    const std::string text = files::ReadWholeFile(WithTrailingDelim(from) + kSetupDescription);
     const std::vector<TDiagnostic> diagnostics = CheckSetup(text, workspace, CanDecodePicture);
     for (const TDiagnostic& diagnostic : diagnostics) {
         const std::string line = FormatDiagnostic(diagnostic) + "\n";

@@ -1,5 +1,7 @@
 #include "utilities/FileSystem.h"
 
+#include <limits>
+
 #include "utilities/SetupError.h"
 
 namespace files {
@@ -26,6 +28,14 @@ void ForceDirectories(const std::string& path)
     const size_t cut = folder.find_last_of(kPathDelim);
     if (cut != std::string::npos && cut > 0) ForceDirectories(folder.substr(0, cut));
     CreateNewFolder(folder);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string text;
+    if (!ReadFileWithin(path, std::numeric_limits<int64_t>::max(), text))
+        throw ESetupError("Cannot open file \"" + path + "\". " + LastSystemError());
+    return text;
 }
 
 void TFile::ReadExactly(void* buffer, size_t count)

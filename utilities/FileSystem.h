@@ -49,7 +49,17 @@ std::string CreateUniqueTempFile(const std::string& prefix);
 // The platform's own text for the last failed call.
 std::string LastSystemError();
 
+// The file's bytes into text; false when it cannot be opened (LastSystemError
+// says why) or holds more than maxBytes, which is then not read.
+bool ReadFileWithin(const std::string& path, int64_t maxBytes, std::string& text);
+// The file's bytes. Raises "Cannot open file "<path>". <reason>" when it
+// cannot be opened.
+std::string ReadWholeFile(const std::string& path);
+
 #ifdef _WIN32
+// The running program's own file. Raises "Cannot find the setup program's
+// own file. <reason>".
+std::string RunningProgramFile();
 // The system's text for an error code (GetLastError, HRESULT); empty when the
 // system has none.
 std::string SystemErrorText(unsigned long code);

@@ -27,6 +27,15 @@ std::string LastSystemError()
     return message.empty() ? "System error " + std::to_string(code) : message;
 }
 
+std::string RunningProgramFile()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        throw ESetupError("Cannot find the setup program's own file. " + LastSystemError());
+    return std::string(path, length);
+}
+
 std::vector<wchar_t> WideFromAnsi(const std::string& text)
 {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);

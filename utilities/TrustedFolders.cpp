@@ -2,6 +2,8 @@
 
 #include <sddl.h>
 
+#include "utilities/WindowsPath.h"
+
 namespace files {
 
 namespace {
@@ -17,15 +19,19 @@ struct TLocalMemoryTraits {  // LocalAlloc, as the security descriptor conversio
     static void Close(THandle memory) { LocalFree(memory); }
 };
 
+// "C:\" stays "C:\": the rest of a path below it begins with its own backslash.
+std::string WithoutBackslashBelowRoot(std::string path)
+{
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
 std::string FullPath(const std::string& path)
 {
     char buffer[MAX_PATH];
     const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
     if (length == 0 || length >= MAX_PATH) return {};
-    std::string full(buffer, length);
-    // "C:\" stays "C:\": the rest of a path below it begins with its own backslash.
-    while (full.size() > 3 && full.back() == '\\') full.pop_back();
-    return full;
+    return WithoutBackslashBelowRoot(std::string(buffer, length));
 }
 
 // The system's own name for what the handle holds, without the "\\?\" that
@@ -42,25 +48,14 @@ std::string FinalPath(HANDLE handle)
     path.resize(length);
     if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
     if (path.compare(0, 4, "\\\\?\\") == 0) path.erase(0, 4);
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    return path;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (upper(a[i]) != upper(b[i])) return false;
-    }
-    return true;
+    return WithoutBackslashBelowRoot(path);
 }
 
 // What path holds below root, beginning with a backslash; none when path is not below root.
 bool RestBelow(const std::string& root, const std::string& path, std::string& rest)
 {
     const size_t size = root.back() == '\\' ? root.size() - 1 : root.size();
-    if (path.size() < size || !SameIgnoringCase(path.substr(0, size), root.substr(0, size))) return false;
+    if (path.size() < size || !winpath::SameIgnoringCase({path.data(), size}, {root.data(), size})) return false;
     if (path.size() > size && path[size] != '\\') return false;
     rest = path.substr(size);
     return true;
@@ -140,7 +135,7 @@ TRemoveOutcome RemoveBelow(const std::string& root, const std::string& path, boo
                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::string finalRoot = rootHandle ? FinalPath(rootHandle.Get()) : std::string();
     if (!finalRoot.empty() && finalRoot.back() == '\\') finalRoot.pop_back();
-    if (finalRoot.empty() || !SameIgnoringCase(FinalPath(target.Get()), finalRoot + rest))
+    if (finalRoot.empty() || !winpath::SameIgnoringCase(FinalPath(target.Get()), finalRoot + rest))
         return TRemoveOutcome::BehindLink;
 
     // A read-only file cannot be deleted, nor a read-only folder removed: the

@@ -2,6 +2,7 @@
 
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -51,8 +52,7 @@ void TFolderPage::Apply(const TPageSetup& setup)
 
 void TFolderPage::OfferExistingFolders(const std::string& programsFolder)
 {
-    std::string folder = programsFolder;
-    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    const std::string folder = winpath::WithoutBackslash(programsFolder);
     if (folder.empty() || !files::DirectoryExists(folder)) return;
     try {
         for (const files::FolderEntry& entry : files::ListFolder(folder))

@@ -1,6 +1,6 @@
 #include "setup/pages/LicencePage.h"
 
-#include "setup/Startup.h"
+#include "utilities/FileSystem.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void TLicencePage::Apply(const TPageSetup& setup)
 {
     if (!IsBlank(setup.Settings.Licence)) {
         Head.SetFont(setup.Heading);
-        Memo.SetLines(SplitLines(ReadTextFile(setup.Workspace + setup.Settings.Licence)));
+        Memo.SetLines(SplitLines(files::ReadWholeFile(setup.Workspace + setup.Settings.Licence)));
         Check.SetChecked(false);
     }
     SetHeadings(setup.Texts.LicenceHead1, setup.Texts.LicenceHead2);

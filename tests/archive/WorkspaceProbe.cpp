@@ -38,10 +38,8 @@ int main(int argc, char** argv)
         report = "workspace " + workspace + "\n";
         for (const char* sub : {kGraphicsFolder, kSoundsFolder, kAdditionalFolder})
             files::ForceDirectories(workspace + sub);
-        char self[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
         TZLBArchive archiver;
-        ExtractPayload(archiver, workspace, self);
+        ExtractPayload(archiver, workspace, files::RunningProgramFile());
         ListTree(WorkspaceFolder(), "", report);
     } catch (const ESetupError& error) {
         report += std::string("error ") + error.what() + "\n";

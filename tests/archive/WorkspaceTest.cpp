@@ -11,7 +11,9 @@
 
 #include "archive/ZLIBArchive.h"
 #include "tests/TestSupport.h"
+#include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
+#include "utilities/WindowsPath.h"
 
 namespace fs = std::filesystem;
 
@@ -19,9 +21,7 @@ namespace {
 
 std::string OwnFolder()
 {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return fs::path(self).parent_path().string();
+    return winpath::FolderOf(files::RunningProgramFile());
 }
 
 // Names another temporary folder for this process and its children while it lives.

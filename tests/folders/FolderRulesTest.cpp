@@ -14,11 +14,6 @@ constexpr uint32_t kReadOnly = 0x01;
 
 TEST(FolderRules, PathArithmetic)
 {
-    EXPECT_EQ(AddBackslash(""), "");
-    EXPECT_EQ(AddBackslash("C:\\a"), "C:\\a\\");
-    EXPECT_EQ(AddBackslash("C:\\a\\"), "C:\\a\\");
-    EXPECT_EQ(StripBackslash("C:\\a\\"), "C:\\a");
-    EXPECT_EQ(StripBackslash("C:\\a\\\\"), "C:\\a\\");
     EXPECT_EQ(CountBackslashes("C:\\a\\b\\"), 3);
     EXPECT_EQ(PathPrefix("C:\\A\\B\\", 1), "C:\\");
     EXPECT_EQ(PathPrefix("C:\\A\\B\\", 3), "C:\\A\\B\\");

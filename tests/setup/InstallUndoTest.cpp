@@ -20,7 +20,8 @@ TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
     std::vector<std::string> lines{"SetupLOG", "NAME=App", "KEY=App"};
     lines.insert(lines.end(), book.Entries().begin(), book.Entries().end());
     for (const char* unsafe : {"COPYFILE=App.exe", "COPYFILE=C:\\Apps\\..\\Windows\\win.ini", "DIRECTORY=C:\\",
-                               "DIRECTORY=C:\\\\", "LINK=\\\\server\\share", "DIRECTORY=D:\\Apps\\. \\x"})
+                               "DIRECTORY=C:\\\\", "LINK=\\\\server\\share", "DIRECTORY=D:\\Apps\\. \\x",
+                               "COPYFILE=D:\\Apps\\\\Aux.txt"})
         lines.push_back(unsafe);
     lines.push_back("COPYFILE=\\\\server\\share\\App\\App.exe");
 
@@ -45,7 +46,7 @@ TEST(InstallUndo, FilesFirstThenFoldersNewestFirstAndUnsafeLinesRefused)
     }
     EXPECT_EQ(undo.Refused, (std::vector<std::string>{"COPYFILE=App.exe", "COPYFILE=C:\\Apps\\..\\Windows\\win.ini",
                                                       "DIRECTORY=C:\\", "DIRECTORY=C:\\\\", "LINK=\\\\server\\share",
-                                                      "DIRECTORY=D:\\Apps\\. \\x",
+                                                      "DIRECTORY=D:\\Apps\\. \\x", "COPYFILE=D:\\Apps\\\\Aux.txt",
                                                       "COPYFILE=\\\\server\\share\\App\\App.exe"}));
 }
 
@@ -56,6 +57,7 @@ TEST(InstallUndo, RemovablePaths)
         {"c:/Program Files/App/x.txt", true},
         {"C:\\App\\\\Graphics", true},
         {"C:\\App\\", true},
+        {"C:\\App\\Console", true},
         {"\\\\server\\share\\App", false},
         {"\\\\?\\C:\\App", false},
         {"\\\\.\\C:\\App", false},
@@ -64,6 +66,8 @@ TEST(InstallUndo, RemovablePaths)
         {"C:\\App\\...", false},
         {"C:\\App\\.. \\x", false},
         {"C:\\.\\App", false},
+        {"C:\\App\\CON", false},
+        {"C:\\App\\lpt1.txt\\x", false},
         {"C:\\", false},
         {"C:\\\\\\", false},
         {"C:", false},

@@ -97,19 +97,6 @@ TEST(UninstallPlan, ShellFolderBetweenRecordedFolderAndFileStays)
     EXPECT_EQ(plan.Removals[2].Path, "D:\\Apps");
 }
 
-TEST(UninstallPlan, SameAndInside)
-{
-    EXPECT_TRUE(IsSamePath("c:/Program files\\\\App\\", "C:\\PROGRAM FILES\\App"));
-    EXPECT_FALSE(IsSamePath("C:\\App", "C:\\App2"));
-    EXPECT_TRUE(IsSamePath("\\\\server\\share\\x", "//SERVER/share/x/"));
-    EXPECT_TRUE(IsSamePath("C:\\Windows. \\win.ini ", "c:\\windows\\WIN.INI"));
-    EXPECT_FALSE(IsSamePath("C:\\App\\..", "C:\\App"));
-    EXPECT_TRUE(IsInside("C:\\App\\\\x\\y.txt", "c:\\app\\"));
-    EXPECT_TRUE(IsInside("C:\\App", "C:\\App"));
-    EXPECT_FALSE(IsInside("C:\\Apple\\y.txt", "C:\\App"));
-    EXPECT_FALSE(IsInside("C:\\App", "C:\\App\\x"));
-}
-
 TEST(SetupLog, ReadsHeaderAndEntriesInOrder)
 {
     TSetupLog log;

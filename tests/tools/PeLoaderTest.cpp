@@ -16,7 +16,9 @@
 #include "tests/TestSupport.h"
 #include "tests/tools/TestPrograms.h"
 #include "tools/SetupPayload.h"
+#include "utilities/FileSystem.h"
 #include "utilities/Handles.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -126,9 +128,7 @@ TRun RunProgram(const std::string& path)
 
 std::string BinFolder()
 {
-    char path[MAX_PATH];
-    const std::string self(path, GetModuleFileNameA(nullptr, path, sizeof path));
-    return self.substr(0, self.find_last_of('\\') + 1);
+    return winpath::FolderOf(files::RunningProgramFile()) + "\\";
 }
 
 unsigned long ByteSum(const Bytes& bytes)

@@ -1,5 +1,6 @@
 # Tests of the utilities.
-zoreva_add_test(utilities_tests utilities/KUtilitiesTest.cpp utilities/AlphaRegionTest.cpp)
+zoreva_add_test(utilities_tests utilities/KUtilitiesTest.cpp utilities/AlphaRegionTest.cpp
+                utilities/WindowsPathTest.cpp utilities/FileSystemTest.cpp)
 target_link_libraries(utilities_tests PRIVATE zoreva_utilities)
 if(WIN32)
     # The Windows services themselves, run under Wine.

@@ -12,7 +12,9 @@
 #include "utilities/DllSearch.h"
 #include "utilities/FileSystem.h"
 #include "utilities/Handles.h"
+#include "utilities/SetupError.h"
 #include "utilities/TrustedFolders.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -23,17 +25,14 @@ constexpr DWORD kDeleteRetryMs = 100;
 constexpr char kCopyFolderPrefix[] = "Unz";
 constexpr unsigned kMaxCopyFolders = 1000;
 
-std::string ModulePath()
+// Empty when the system cannot tell: no log is found beside it then, and nothing removed.
+std::string OwnFile()
 {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::string() : std::string(path, length);
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+    try {
+        return files::RunningProgramFile();
+    } catch (const ESetupError&) {
+        return {};
+    }
 }
 
 // A folder this uninstaller made in Temp for its removing copy.
@@ -43,7 +42,7 @@ bool IsCopyFolder(const std::string& folder)
     const DWORD length = GetTempPathA(MAX_PATH, temp);
     if (length == 0 || length >= MAX_PATH) return false;
     const std::string prefix = std::string(temp, length) + kCopyFolderPrefix;
-    return folder.size() > prefix.size() && IsSamePath(folder.substr(0, prefix.size()), prefix) &&
+    return folder.size() > prefix.size() && winpath::IsSamePath(folder.substr(0, prefix.size()), prefix) &&
            folder.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
 }
 
@@ -54,10 +53,8 @@ bool IsGermanSystem()
 
 bool ReadSetupLog(const std::string& path, TSetupLog& log)
 {
-    files::TFile file;
-    if (!file.OpenForReading(path) || file.Size() > kMaxLogSize) return false;
-    std::string text(static_cast<size_t>(file.Size()), '\0');
-    return file.Read(&text[0], text.size()) == text.size() && ParseSetupLog(text, log);
+    std::string text;
+    return files::ReadFileWithin(path, kMaxLogSize, text) && ParseSetupLog(text, log);
 }
 
 // The full, long spelling of a path, as the system's final paths have it: a
@@ -201,7 +198,7 @@ void RemoveSelfLater(const std::string& self)
 {
     if (StartRemovingCopy(self)) return;
     MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    MoveFileExA(FolderOf(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExA(winpath::FolderOf(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 int RemoveOriginal(const TUninstallCommand& command)
@@ -215,12 +212,12 @@ int RemoveOriginal(const TUninstallCommand& command)
          ++attempt)
         Sleep(kDeleteRetryMs);
     // The installation folder goes when empty, as a folder of its own: a junction put in its place goes, not what it points to.
-    const std::string installation = FolderOf(command.OriginalFile);
-    files::RemoveBelow(FolderOf(installation), installation, true);
+    const std::string installation = winpath::FolderOf(command.OriginalFile);
+    files::RemoveBelow(winpath::FolderOf(installation), installation, true);
     // This copy, and the private folder it runs from, at the next restart: the file first, then its folder.
-    const std::string self = ModulePath();
+    const std::string self = OwnFile(), folder = winpath::FolderOf(self);
     MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    if (IsCopyFolder(FolderOf(self))) MoveFileExA(FolderOf(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (IsCopyFolder(folder)) MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return kRemovedAll;
 }
 
@@ -233,7 +230,7 @@ struct TRemovalOutcome {
 
 TRemovalOutcome RemoveInstallation(const TSetupLog& log, const std::string& self, const TUndoPlan& plan)
 {
-    const std::string installation = FolderOf(self);
+    const std::string installation = winpath::FolderOf(self);
     TRemovalOutcome outcome;
     const TRemovalResult removed = PerformRemovals(plan.Removals);
     outcome.Left = removed.Left;
@@ -256,19 +253,18 @@ void Tell(const TUninstallCommand& command, const TUninstallTexts& texts, const 
 // The plan for the log beside this uninstaller; false for a log no setup wrote.
 bool PlanRemoval(const TSetupLog& log, const std::string& self, TUndoPlan& plan)
 {
-    plan = UndoPlan(LongFullEntries(log.Entries), LimitsFor(FolderOf(self), log.Name));
+    plan = UndoPlan(LongFullEntries(log.Entries), LimitsFor(winpath::FolderOf(self), log.Name));
     // This very file goes last, once the program has ended.
-    plan.Removals.erase(std::remove_if(plan.Removals.begin(), plan.Removals.end(),
-                                       [&self](const TRemoval& removal) { return IsSamePath(removal.Path, self); }),
-                        plan.Removals.end());
+    const auto isSelf = [&self](const TRemoval& removal) { return winpath::IsSamePath(removal.Path, self); };
+    plan.Removals.erase(std::remove_if(plan.Removals.begin(), plan.Removals.end(), isSelf), plan.Removals.end());
     return !plan.TooLarge;
 }
 
 int Uninstall(const TUninstallCommand& command)
 {
     // Spelt out in full and long, as the log's paths are before they are compared with it.
-    const std::string self = LongFullPath(ModulePath());
-    const std::string logFile = FolderOf(self) + "\\" + kSetupLogName;
+    const std::string self = LongFullPath(OwnFile());
+    const std::string logFile = winpath::FolderOf(self) + "\\" + kSetupLogName;
     TSetupLog log;
     TUndoPlan plan;
     if (self.empty() || !ReadSetupLog(logFile, log) || !PlanRemoval(log, self, plan)) {

@@ -1,9 +1,8 @@
 #include "tools/uninstall/UninstallRules.h"
 
-#include <cctype>
 #include <cstdlib>
 
-#include "setup/InstallUndo.h"
+#include "utilities/WindowsPath.h"
 
 namespace {
 
@@ -30,14 +29,6 @@ std::string NextWord(const std::string& text, size_t& at)
     return text.substr(start, end - start);
 }
 
-bool IsSwitch(const std::string& word, const char* name)
-{
-    if (word.size() != std::char_traits<char>::length(name)) return false;
-    for (size_t i = 0; i < word.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(word[i])) != name[i]) return false;
-    return true;
-}
-
 }  // namespace
 
 TUninstallCommand ParseUninstallCommand(const std::string& commandLine)
@@ -46,8 +37,9 @@ TUninstallCommand ParseUninstallCommand(const std::string& commandLine)
     const std::string arguments = ArgumentsOf(commandLine);
     size_t at = 0;
     for (std::string word = NextWord(arguments, at); !word.empty(); word = NextWord(arguments, at)) {
-        if (IsSwitch(word, "/S")) command.Silent = true;
-        if (!IsSwitch(word, kRemoveOriginalSwitch)) continue;
+        // Windows programs take their switches in any letter case.
+        if (winpath::SameIgnoringCase(word, "/S")) command.Silent = true;
+        if (!winpath::SameIgnoringCase(word, kRemoveOriginalSwitch)) continue;
         // The handle's number, then the path, which may hold blanks, up to the line's end.
         const std::string number = NextWord(arguments, at);
         const size_t path = arguments.find_first_not_of(" \t", at);
@@ -85,7 +77,7 @@ bool NamesUninstaller(const std::string& uninstallString, const std::string& uni
 {
     std::string path = uninstallString;
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
-    return IsSamePath(path, uninstaller);
+    return winpath::IsSamePath(path, uninstaller);
 }
 
 std::string LeftMessage(const TUninstallTexts& texts, const std::vector<std::string>& left, bool repeatable)
