@@ -43,6 +43,13 @@ int ZlibLevel(TFileCompressionLevel level)
     return Z_DEFAULT_COMPRESSION;
 }
 
+TDuplicateFigures& TDuplicateFigures::operator+=(const TDuplicateFigures& more)
+{
+    Merged += more.Merged;
+    BytesSaved += more.BytesSaved;
+    return *this;
+}
+
 TZLBArchiveWriter::TZLBArchiveWriter(const std::string& fileName, TFileCompressionLevel level, bool compressList)
     : Level(level), CompressList(compressList), Buffer(kIoBlockSize)
 {
@@ -62,9 +69,29 @@ void TZLBArchiveWriter::AddFile(const std::string& sourcePath, const std::string
     TZLBFileEntry entry;
     entry.SetFileName(fileName);
     entry.SetFilePath(filePath);
-    entry.SetDataOffset(static_cast<int32_t>(Position));
-    WriteMember(source, entry);
+    if (const TWrittenBlock* block = Blocks.Find(source)) ShareBlock(*block, entry);
+    else WriteBlock(source, sourcePath, entry);
     Entries.push_back(entry);
+}
+
+void TZLBArchiveWriter::ShareBlock(const TWrittenBlock& block, TZLBFileEntry& entry)
+{
+    const TZLBFileEntry& owner = Entries[block.Member];
+    entry.SetDataOffset(owner.DataOffset());
+    entry.SetStored(owner.Stored());
+    entry.SetUncompressedSize(owner.UncompressedSize());
+    entry.SetCrc32(owner.Crc32());
+    UncompressedTotal += owner.UncompressedSize();
+    ++DuplicateFigures.Merged;
+    DuplicateFigures.BytesSaved += block.Length;
+}
+
+void TZLBArchiveWriter::WriteBlock(files::TFile& source, const std::string& sourcePath, TZLBFileEntry& entry)
+{
+    const int64_t start = Position;
+    entry.SetDataOffset(static_cast<int32_t>(start));
+    WriteMember(source, entry);
+    Blocks.Add(entry.UncompressedSize(), {sourcePath, entry.Crc32(), Entries.size(), Position - start});
 }
 
 void TZLBArchiveWriter::WriteMember(files::TFile& source, TZLBFileEntry& entry)

@@ -1,5 +1,6 @@
 #include "tools/SetupPayload.h"
 
+#include <deque>
 #include <set>
 
 #include "archive/MemberPaths.h"
@@ -136,16 +137,23 @@ void CountFiles(const TPayloadMember& archive, TPayloadPlan& plan)
     }
 }
 
+// Each archive is a file of its own whose records can name blocks of that
+// file only, so identical files share a block within one archive and are
+// stored again in another. Two identical folders give identical nested
+// archives, which do share within their parent.
 class TPayloadWriter {
 public:
-    explicit TPayloadWriter(const TPackProgress& progress) : Progress(progress) {}
+    TPayloadWriter(TFileCompressionLevel level, const TPackProgress& progress) : Level(level), Progress(progress) {}
 
     void Write(const TPayloadMember& archive, const std::string& path)
     {
-        TZLBArchiveWriter writer(path, TFileCompressionLevel::fcDefault, true);
+        // The writer compares later members with the files of earlier ones,
+        // so each nested archive is kept until its parent is complete.
+        std::deque<TTempFile> nestedArchives;
+        TZLBArchiveWriter writer(path, Level, true);
         for (const TPayloadMember& member : archive.Members) {
             if (member.IsArchive) {
-                const TTempFile nested;
+                const TTempFile& nested = nestedArchives.emplace_back();
                 Write(member, nested.Path());
                 writer.AddFile(nested.Path(), member.Name, "");
                 continue;
@@ -155,11 +163,16 @@ public:
             Done += member.Size;
         }
         writer.Finish();
+        Duplicates += writer.Duplicates();
     }
 
+    const TDuplicateFigures& DuplicatesMerged() const { return Duplicates; }
+
 private:
+    TFileCompressionLevel Level;
     const TPackProgress& Progress;
     int64_t Done = 0;
+    TDuplicateFigures Duplicates;
 };
 
 pe::TResourceKey PayloadType()
@@ -201,9 +214,12 @@ void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller)
     plan.ByteCount += members.back().Size;
 }
 
-void WritePayload(const TPayloadPlan& plan, const std::string& archivePath, const TPackProgress& progress)
+TDuplicateFigures WritePayload(const TPayloadPlan& plan, const std::string& archivePath, TFileCompressionLevel level,
+                               const TPackProgress& progress)
 {
-    TPayloadWriter(progress).Write(plan.Root, archivePath);
+    TPayloadWriter writer(level, progress);
+    writer.Write(plan.Root, archivePath);
+    return writer.DuplicatesMerged();
 }
 
 int64_t EmbedPayload(const pe::TPeFile& stub, const std::string& archivePath, const std::string& setupPath)
