@@ -1,8 +1,10 @@
 #include "archive/BlockIndex.h"
 
 #include <cstring>
+#include <optional>
 
 #include "archive/ArchiveFormat.h"
+#include "archive/InflateReader.h"
 
 namespace {
 
@@ -17,40 +19,46 @@ uint32_t CrcFromStart(files::TFile& file)
     return crc;
 }
 
-// A source that cannot be opened any more vouches for nothing.
-bool SameBytes(files::TFile& file, const std::string& otherPath)
+// Reads the block back as the reader will extract it and compares it with the
+// whole of file.
+bool BlockHolds(files::TFile& archive, const TWrittenBlock& block, files::TFile& file)
 {
-    files::TFile other;
-    if (!other.OpenForReading(otherPath)) return false;
+    archive.Seek(block.Offset);
+    std::optional<TInflateReader> inflater;
+    if (!block.Stored) inflater.emplace(archive);
     std::vector<uint8_t> mine(kCompareBlockSize), theirs(kCompareBlockSize);
     file.Seek(0);
-    for (;;) {
+    for (int64_t remaining = block.Size;;) {
         const size_t got = file.Read(mine.data(), mine.size());
-        if (other.Read(theirs.data(), theirs.size()) != got) return false;
-        if (got == 0) return true;
-        if (std::memcmp(mine.data(), theirs.data(), got) != 0) return false;
+        if (static_cast<int64_t>(got) > remaining) return false;
+        const size_t given = inflater ? inflater->Read(theirs.data(), got) : archive.Read(theirs.data(), got);
+        if (given != got || std::memcmp(mine.data(), theirs.data(), got) != 0) return false;
+        remaining -= static_cast<int64_t>(got);
+        if (got < mine.size()) return remaining == 0;
     }
 }
 
 }  // namespace
 
-const TWrittenBlock* TBlockIndex::Find(files::TFile& file) const
+const TWrittenBlock* TBlockIndex::Find(files::TFile& file, files::TFile& archive) const
 {
     const auto sameSize = BlocksBySize.find(file.Size());
     if (sameSize == BlocksBySize.end()) return nullptr;
     const uint32_t crc = CrcFromStart(file);
+    const int64_t archivePosition = archive.Position();
     const TWrittenBlock* found = nullptr;
     for (const TWrittenBlock& block : sameSize->second) {
-        if (block.Crc == crc && SameBytes(file, block.Source)) {
+        if (block.Crc == crc && BlockHolds(archive, block, file)) {
             found = &block;
             break;
         }
     }
+    archive.Seek(archivePosition);
     file.Seek(0);
     return found;
 }
 
-void TBlockIndex::Add(int64_t size, const TWrittenBlock& block)
+void TBlockIndex::Add(const TWrittenBlock& block)
 {
-    BlocksBySize[size].push_back(block);
+    BlocksBySize[block.Size].push_back(block);
 }

@@ -3,31 +3,34 @@
 // The data blocks an archive writer has written, found again by the bytes
 // they hold, so that a file identical to an earlier member can name that
 // member's block instead of a copy. Size and CRC-32 only pick the candidates:
-// two files become one block only when every byte compares equal, as
-// different files may well share a checksum. The index keeps where each block
-// came from, never its bytes, so it grows with the members, not the payload.
+// a file shares a block only when every byte equals what the block gives when
+// read back from the archive, as different files may well share a checksum,
+// and the file a block was made from may have changed or been reused since.
+// The index keeps where each block lies, never its bytes, so it grows with
+// the members, not the payload.
 
 #include <cstdint>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "utilities/FileSystem.h"
 
 struct TWrittenBlock {
-    std::string Source;  // the file whose bytes the block holds
+    int32_t Offset = 0;
+    int32_t Size = 0;  // of the data it holds
     uint32_t Crc = 0;
-    size_t Member = 0;   // the writer's record that has the block
+    bool Stored = false;
     int64_t Length = 0;  // in the archive
 };
 
 class TBlockIndex {
 public:
-    // The block holding exactly the bytes of file, or nullptr; reads file
-    // only when a block of its size exists, and leaves it at its start. The
+    // The block of archive (open for reading and writing) that holds exactly
+    // the bytes of file, or nullptr. Reads only when a block of the file's
+    // size exists, and leaves file at its start and archive where it was. The
     // pointer is valid until the next Add.
-    const TWrittenBlock* Find(files::TFile& file) const;
-    void Add(int64_t size, const TWrittenBlock& block);
+    const TWrittenBlock* Find(files::TFile& file, files::TFile& archive) const;
+    void Add(const TWrittenBlock& block);
 
 private:
     std::map<int64_t, std::vector<TWrittenBlock>> BlocksBySize;

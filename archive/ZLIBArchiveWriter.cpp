@@ -69,29 +69,28 @@ void TZLBArchiveWriter::AddFile(const std::string& sourcePath, const std::string
     TZLBFileEntry entry;
     entry.SetFileName(fileName);
     entry.SetFilePath(filePath);
-    if (const TWrittenBlock* block = Blocks.Find(source)) ShareBlock(*block, entry);
-    else WriteBlock(source, sourcePath, entry);
+    if (const TWrittenBlock* block = Blocks.Find(source, Output)) ShareBlock(*block, entry);
+    else WriteBlock(source, entry);
     Entries.push_back(entry);
 }
 
 void TZLBArchiveWriter::ShareBlock(const TWrittenBlock& block, TZLBFileEntry& entry)
 {
-    const TZLBFileEntry& owner = Entries[block.Member];
-    entry.SetDataOffset(owner.DataOffset());
-    entry.SetStored(owner.Stored());
-    entry.SetUncompressedSize(owner.UncompressedSize());
-    entry.SetCrc32(owner.Crc32());
-    UncompressedTotal += owner.UncompressedSize();
+    entry.SetDataOffset(block.Offset);
+    entry.SetStored(block.Stored);
+    entry.SetUncompressedSize(block.Size);
+    entry.SetCrc32(block.Crc);
+    UncompressedTotal += block.Size;
     ++DuplicateFigures.Merged;
     DuplicateFigures.BytesSaved += block.Length;
 }
 
-void TZLBArchiveWriter::WriteBlock(files::TFile& source, const std::string& sourcePath, TZLBFileEntry& entry)
+void TZLBArchiveWriter::WriteBlock(files::TFile& source, TZLBFileEntry& entry)
 {
     const int64_t start = Position;
     entry.SetDataOffset(static_cast<int32_t>(start));
     WriteMember(source, entry);
-    Blocks.Add(entry.UncompressedSize(), {sourcePath, entry.Crc32(), Entries.size(), Position - start});
+    Blocks.Add({entry.DataOffset(), entry.UncompressedSize(), entry.Crc32(), entry.Stored(), Position - start});
 }
 
 void TZLBArchiveWriter::WriteMember(files::TFile& source, TZLBFileEntry& entry)

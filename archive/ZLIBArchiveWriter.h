@@ -43,7 +43,7 @@ public:
 
 private:
     void ShareBlock(const TWrittenBlock& block, TZLBFileEntry& entry);
-    void WriteBlock(files::TFile& source, const std::string& sourcePath, TZLBFileEntry& entry);
+    void WriteBlock(files::TFile& source, TZLBFileEntry& entry);
     void WriteMember(files::TFile& source, TZLBFileEntry& entry);
     void WriteList();
     void Emit(const void* data, size_t count);

@@ -1,6 +1,5 @@
 #include "tools/SetupPayload.h"
 
-#include <deque>
 #include <set>
 
 #include "archive/MemberPaths.h"
@@ -147,13 +146,10 @@ public:
 
     void Write(const TPayloadMember& archive, const std::string& path)
     {
-        // The writer compares later members with the files of earlier ones,
-        // so each nested archive is kept until its parent is complete.
-        std::deque<TTempFile> nestedArchives;
         TZLBArchiveWriter writer(path, Level, true);
         for (const TPayloadMember& member : archive.Members) {
             if (member.IsArchive) {
-                const TTempFile& nested = nestedArchives.emplace_back();
+                const TTempFile nested;
                 Write(member, nested.Path());
                 writer.AddFile(nested.Path(), member.Name, "");
                 continue;
