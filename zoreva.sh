@@ -172,6 +172,8 @@ run_fuzzers() {
     "$pack" archive "$seeds/archive/zlib.x" "$seeds/a.ini" "$seeds/b.txt"
     "$pack" archive --plain-list --store "$seeds/archive/stored.x" "$seeds/b.txt"
     "$pack" archive --level fastest "$seeds/archive/paths.x" "$ROOT/examples/demo/payload/Additional"
+    # Two records naming one block.
+    "$pack" archive "$seeds/archive/shared.x" "$seeds/b.txt" "$seeds/a.ini" "$seeds/b.txt" >/dev/null
     find "$ROOT/examples" -iname '*.bmp' -size -16k -exec cp -t "$seeds/bmp" {} +
     echo "== fuzzing the archive reader for ${seconds} s"
     fuzz archive_fuzzer "$seconds" "$seeds/archive"

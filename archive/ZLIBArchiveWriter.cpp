@@ -44,6 +44,13 @@ int ZlibLevel(TFileCompressionLevel level)
     return Z_DEFAULT_COMPRESSION;
 }
 
+TDuplicateFigures& TDuplicateFigures::operator+=(const TDuplicateFigures& more)
+{
+    Merged += more.Merged;
+    BytesSaved += more.BytesSaved;
+    return *this;
+}
+
 TZLBArchiveWriter::TZLBArchiveWriter(const std::string& fileName, TFileCompressionLevel level, bool compressList)
     : Level(level), CompressList(compressList), Buffer(kIoBlockSize)
 {
@@ -63,9 +70,28 @@ void TZLBArchiveWriter::AddFile(const std::string& sourcePath, const std::string
     TZLBFileEntry entry;
     entry.SetFileName(fileName);
     entry.SetFilePath(filePath);
-    entry.SetDataOffset(static_cast<int32_t>(Position));
-    WriteMember(source, entry);
+    if (const TWrittenBlock* block = Blocks.Find(source, Output)) ShareBlock(*block, entry);
+    else WriteBlock(source, entry);
     Entries.push_back(entry);
+}
+
+void TZLBArchiveWriter::ShareBlock(const TWrittenBlock& block, TZLBFileEntry& entry)
+{
+    entry.SetDataOffset(block.Offset);
+    entry.SetStored(block.Stored);
+    entry.SetUncompressedSize(block.Size);
+    entry.SetCrc32(block.Crc);
+    UncompressedTotal += block.Size;
+    ++DuplicateFigures.Merged;
+    DuplicateFigures.BytesSaved += block.Length;
+}
+
+void TZLBArchiveWriter::WriteBlock(files::TFile& source, TZLBFileEntry& entry)
+{
+    const int64_t start = Position;
+    entry.SetDataOffset(static_cast<int32_t>(start));
+    WriteMember(source, entry);
+    Blocks.Add({entry.DataOffset(), entry.UncompressedSize(), entry.Crc32(), entry.Stored(), Position - start});
 }
 
 void TZLBArchiveWriter::WriteMember(files::TFile& source, TZLBFileEntry& entry)

@@ -2,7 +2,9 @@
 
 // Writes archives the reader understands: each member zlib-compressed (or
 // stored at fcNone), then the file list, plain or as one zlib stream, then the
-// trailer. Every byte the reader does not interpret is zero.
+// trailer. Every byte the reader does not interpret is zero. A file identical
+// to an earlier member gets no block of its own: its record names the earlier
+// one's, as every record carries its own data offset.
 
 #include <zlib.h>
 
@@ -11,9 +13,19 @@
 #include <vector>
 
 #include "archive/ArchiveFormat.h"
+#include "archive/BlockIndex.h"
 #include "utilities/FileSystem.h"
 
 int ZlibLevel(TFileCompressionLevel level);
+
+// Members that share an earlier member's block, and the bytes of the blocks
+// they did not need.
+struct TDuplicateFigures {
+    int Merged = 0;
+    int64_t BytesSaved = 0;
+
+    TDuplicateFigures& operator+=(const TDuplicateFigures& more);
+};
 
 class TZLBArchiveWriter {
 public:
@@ -27,8 +39,11 @@ public:
 
     int64_t BytesIn() const { return UncompressedTotal; }
     int64_t BytesOut() const { return Position; }
+    const TDuplicateFigures& Duplicates() const { return DuplicateFigures; }
 
 private:
+    void ShareBlock(const TWrittenBlock& block, TZLBFileEntry& entry);
+    void WriteBlock(files::TFile& source, TZLBFileEntry& entry);
     void WriteMember(files::TFile& source, TZLBFileEntry& entry);
     void WriteList();
     void Emit(const void* data, size_t count);
@@ -38,6 +53,8 @@ private:
     TFileCompressionLevel Level;
     bool CompressList;
     std::vector<TZLBFileEntry> Entries;
+    TBlockIndex Blocks;
+    TDuplicateFigures DuplicateFigures;
     std::vector<uint8_t> Buffer;
     uint32_t Crc = 0;
     int64_t Position = 0;

@@ -95,6 +95,37 @@ uint32_t Crc32Of(const Bytes& data)
     return UpdateCrc32(0, data.data(), data.size());
 }
 
+// zlib's CRC-32 runs a register through one table step per byte. Each
+// step's table entry is fixed by the top byte of the register after it, so
+// walking back from the wanted register names the four entries; the four
+// bytes are then chosen to select them.
+Bytes WithCrc32(Bytes data, uint32_t crc)
+{
+    uint32_t table[256];
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t entry = i;
+        for (int bit = 0; bit < 8; ++bit) entry = entry & 1 ? 0xEDB88320u ^ (entry >> 1) : entry >> 1;
+        table[i] = entry;
+    }
+    const auto entryWithTop = [&table](uint32_t top) {
+        uint32_t i = 0;
+        while ((table[i] >> 24) != top) ++i;
+        return i;
+    };
+    uint32_t entries[4];
+    uint32_t wanted = ~crc;
+    for (int step = 3; step >= 0; --step) {
+        entries[step] = entryWithTop(wanted >> 24);
+        wanted = (wanted ^ table[entries[step]]) << 8;
+    }
+    uint32_t state = ~Crc32Of(data);
+    for (const uint32_t entry : entries) {
+        data.push_back(static_cast<uint8_t>((state ^ entry) & 0xFF));
+        state = (state >> 8) ^ table[entry];
+    }
+    return data;
+}
+
 static void Put16(Bytes& out, uint32_t value)
 {
     out.push_back(static_cast<uint8_t>(value));

@@ -41,6 +41,9 @@ Bytes Deflate(const Bytes& data, int level = 6);
 Bytes SampleText(size_t size, uint32_t seed = 1);
 Bytes SampleRandom(size_t size, uint32_t seed = 1);
 uint32_t Crc32Of(const Bytes& data);
+// data followed by the four bytes that give the whole the CRC-32 crc: files
+// that differ but share a checksum.
+Bytes WithCrc32(Bytes data, uint32_t crc);
 // A bottom-up BMP file of 24 or 32 bits per pixel; pixels top row first as 0xAARRGGBB.
 Bytes BmpFile(int width, int height, int bits, const std::vector<uint32_t>& topDown);
 

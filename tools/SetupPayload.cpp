@@ -129,13 +129,17 @@ void CountFiles(const TPayloadMember& archive, TPayloadPlan& plan)
     }
 }
 
+// Each archive is a file of its own whose records can name blocks of that
+// file only, so identical files share a block within one archive and are
+// stored again in another. Two identical folders give identical nested
+// archives, which do share within their parent.
 class TPayloadWriter {
 public:
-    explicit TPayloadWriter(const TPackProgress& progress) : Progress(progress) {}
+    TPayloadWriter(TFileCompressionLevel level, const TPackProgress& progress) : Level(level), Progress(progress) {}
 
     void Write(const TPayloadMember& archive, const std::string& path)
     {
-        TZLBArchiveWriter writer(path, TFileCompressionLevel::fcDefault, true);
+        TZLBArchiveWriter writer(path, Level, true);
         for (const TPayloadMember& member : archive.Members) {
             if (member.IsArchive) {
                 const TTempFile nested;
@@ -148,11 +152,16 @@ public:
             Done += member.Size;
         }
         writer.Finish();
+        Duplicates += writer.Duplicates();
     }
 
+    const TDuplicateFigures& DuplicatesMerged() const { return Duplicates; }
+
 private:
+    TFileCompressionLevel Level;
     const TPackProgress& Progress;
     int64_t Done = 0;
+    TDuplicateFigures Duplicates;
 };
 
 pe::TResourceKey PayloadType()
@@ -194,9 +203,12 @@ void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller)
     plan.ByteCount += members.back().Size;
 }
 
-void WritePayload(const TPayloadPlan& plan, const std::string& archivePath, const TPackProgress& progress)
+TDuplicateFigures WritePayload(const TPayloadPlan& plan, const std::string& archivePath, TFileCompressionLevel level,
+                               const TPackProgress& progress)
 {
-    TPayloadWriter(progress).Write(plan.Root, archivePath);
+    TPayloadWriter writer(level, progress);
+    writer.Write(plan.Root, archivePath);
+    return writer.DuplicatesMerged();
 }
 
 int64_t EmbedPayload(const pe::TPeFile& stub, const std::string& archivePath, const std::string& setupPath)

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/ZLIBArchiveWriter.h"
 #include "tools/PeResources.h"
 
 // A member of an archive: a file, or a folder packed as an archive of its own.
@@ -47,8 +48,11 @@ void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller);
 // Told before each file is packed, with the bytes of the files packed before it.
 using TPackProgress = std::function<void(const std::string& fileName, int64_t bytesDone)>;
 
-// Writes Data.Zup; nested archives pass through temporary files.
-void WritePayload(const TPayloadPlan& plan, const std::string& archivePath, const TPackProgress& progress);
+// Writes Data.Zup, its members and those of every nested archive compressed
+// at level; nested archives pass through temporary files. Returns the
+// duplicates merged in all of its archives.
+TDuplicateFigures WritePayload(const TPayloadPlan& plan, const std::string& archivePath, TFileCompressionLevel level,
+                               const TPackProgress& progress);
 
 // Writes a copy of the stub carrying the archive as its payload (replacing
 // one it already carries); returns the size of the setup program.

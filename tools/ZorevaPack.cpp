@@ -47,8 +47,11 @@ const char kHelp[] =
     "      links are followed, but a link to OUT or back into a folder that holds\n"
     "      it is refused.\n"
     "      --store and --level none keep the members uncompressed; --plain-list\n"
-    "      writes the file list without compression.\n"
-    "  build [--with-uninstaller] [--no-check] --stub STUB.exe --from DIR --out SETUP.exe\n"
+    "      writes the file list without compression. A file identical to one\n"
+    "      packed before is stored once: both records name the same data, and a\n"
+    "      line says how many files were merged and the bytes saved.\n"
+    "  build [--with-uninstaller] [--no-check] [--level none|fastest|default|maximum]\n"
+    "        --stub STUB.exe --from DIR --out SETUP.exe\n"
     "      Checks DIR as check does and refuses it when it has errors; then packs\n"
     "      the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
     "      a copy of STUB.exe carrying it as the resource RCDATA VIZEZURAR. The\n"
@@ -59,7 +62,9 @@ const char kHelp[] =
     "      and the ratio of the two. --with-uninstaller adds Uninstall.exe from\n"
     "      STUB.exe's folder to the payload's root (in place of a file of that\n"
     "      name in DIR). --no-check packs a faulty Setup.ini all the same, for\n"
-    "      testing a setup's own start-up errors.\n"
+    "      testing a setup's own start-up errors. --level sets the compression of\n"
+    "      every archive in the payload (default: default). Identical files in\n"
+    "      one archive are stored once, as with archive.\n"
     "  check [--with-uninstaller] DIR\n"
     "      Tells what the setup made from DIR would stop on (errors: exit code 1)\n"
     "      or silently ignore or show wrongly (warnings), as Setup.ini:LINE: lines\n"
@@ -181,9 +186,33 @@ std::string ValueOf(const TArguments& arguments, const std::string& option)
     return found == arguments.Values.end() ? "" : found->second;
 }
 
+TFileCompressionLevel LevelOption(const TArguments& arguments)
+{
+    const std::string name = ValueOf(arguments, "--level");
+    return name.empty() ? TFileCompressionLevel::fcDefault : ParseLevel(name);
+}
+
 bool HasFlag(const TArguments& arguments, const char* flag)
 {
     return std::find(arguments.Flags.begin(), arguments.Flags.end(), flag) != arguments.Flags.end();
+}
+
+// 1,234,567
+std::string WithThousands(int64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+// Said only when there were any, so that a folder without them packs as it always did.
+void PrintDuplicates(const TDuplicateFigures& duplicates)
+{
+    if (duplicates.Merged == 0) return;
+    const std::string line = "Merged " + std::to_string(duplicates.Merged) +
+                             (duplicates.Merged == 1 ? " duplicate file: " : " duplicate files: ") +
+                             WithThousands(duplicates.BytesSaved) + " bytes saved\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
 // A file to pack: where it is read from, its member name and stored path.
@@ -216,8 +245,7 @@ int RunArchive(int argc, char** argv)
 {
     const TArguments arguments = ParseArguments(argc, argv, {"--plain-list", "--store"}, {"--level"});
     if (arguments.Operands.size() < 2) throw UsageError{"archive needs OUT and at least one INPUT"};
-    const std::string levelName = ValueOf(arguments, "--level");
-    TFileCompressionLevel level = levelName.empty() ? TFileCompressionLevel::fcDefault : ParseLevel(levelName);
+    TFileCompressionLevel level = LevelOption(arguments);
     if (HasFlag(arguments, "--store")) level = TFileCompressionLevel::fcNone;
 
     const std::string& out = arguments.Operands[0];
@@ -243,19 +271,12 @@ int RunArchive(int argc, char** argv)
             writer.AddFile(item.Source, item.Name, item.StoredPath);
         }
         writer.Finish();
+        PrintDuplicates(writer.Duplicates());
     } catch (...) {
         files::RemoveFile(out);
         throw;
     }
     return 0;
-}
-
-// 1,234,567
-std::string WithThousands(int64_t value)
-{
-    std::string digits = std::to_string(value);
-    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
 }
 
 // Tenths of a percent in integers, so that every host prints the same digits.
@@ -321,11 +342,12 @@ int RunCheck(int argc, char** argv)
 int RunBuild(int argc, char** argv)
 {
     const TArguments arguments =
-        ParseArguments(argc, argv, {"--with-uninstaller", "--no-check"}, {"--stub", "--from", "--out"});
+        ParseArguments(argc, argv, {"--with-uninstaller", "--no-check"}, {"--stub", "--from", "--out", "--level"});
     const std::string stub = ValueOf(arguments, "--stub"), from = ValueOf(arguments, "--from"),
                       out = ValueOf(arguments, "--out");
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
         throw UsageError{"build needs --stub STUB.exe, --from DIR and --out SETUP.exe"};
+    const TFileCompressionLevel level = LevelOption(arguments);
 
     // A setup left in the folder would be packed into the next one.
     if (LiesInFolder(out, from)) throw ESetupError("Output would be written into the folder to pack " + from);
@@ -338,13 +360,15 @@ int RunBuild(int argc, char** argv)
         throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
     TProgressBar bar;
     const TTempFile payload;
-    WritePayload(plan, payload.Path(), [&bar, &plan](const std::string& name, int64_t done) {
-        bar.Show(name, RoundedPercentage(done, plan.ByteCount));
-    });
+    const TDuplicateFigures duplicates =
+        WritePayload(plan, payload.Path(), level, [&bar, &plan](const std::string& name, int64_t done) {
+            bar.Show(name, RoundedPercentage(done, plan.ByteCount));
+        });
     bar.Show(BaseName(out), 100);
     const int64_t setupBytes = EmbedPayload(program, payload.Path(), out);
     bar.Finish();
     PrintSummary(plan, setupBytes);
+    PrintDuplicates(duplicates);
     return 0;
 }
 

@@ -342,6 +342,42 @@ TEST_F(ArchiveTest, ExtractsStoredAndCompressedMembersExactly)
     EXPECT_TRUE(ReadAll(dest + "empty-s").empty());
 }
 
+// The writer gives identical files one block that several records name; each
+// record is still a file of its own, wherever it lies in the list.
+TEST_F(ArchiveTest, RecordsNamingOneBlockEachExtractTheirOwnFile)
+{
+    TRawArchive raw;
+    const Bytes text = SampleText(70000), noise = SampleRandom(5000);
+    const int32_t compressed = raw.AddBlock(Deflate(text));
+    const int32_t stored = raw.AddBlock(noise);
+    const struct {
+        const char *name, *path;
+        const Bytes& data;
+        int32_t offset;
+    } records[] = {{"a.txt", "", text, compressed},
+                   {"n1", "", noise, stored},
+                   {"b.txt", "sub", text, compressed},
+                   {"n2", "sub\\deeper", noise, stored},
+                   {"c.txt", "", text, compressed}};
+    for (const auto& record : records) {
+        TZLBFileEntry entry;
+        entry.SetFileName(record.name);
+        entry.SetFilePath(record.path);
+        entry.SetUncompressedSize(static_cast<int32_t>(record.data.size()));
+        entry.SetCrc32(Crc32Of(record.data));
+        entry.SetStored(record.offset == stored);
+        entry.SetDataOffset(record.offset);
+        raw.AddRecord(entry);
+    }
+    Archive.CheckCRC = true;
+    Archive.ExtractWithPath = true;
+    Archive.OpenArchive(Write(raw));
+    const std::string dest = Dest();
+    Archive.ExtractAll(dest);
+    for (const auto& record : records)
+        EXPECT_EQ(ReadAll(fs::path(dest) / Host(record.path) / record.name), record.data) << record.name;
+}
+
 TEST_F(ArchiveTest, ProgressRestartsForEveryMember)
 {
     TRawArchive raw;

@@ -468,7 +468,9 @@ scenario_many_files() {
     forget_install ZorevaMany 'Zoreva Many'
     make_payload "$payload"
     for n in $(seq -w 0 100); do
-        printf 'file %s\r\n' "$n" >"$payload/f$n.txt"
+        # Each file from f050 on has the bytes of one before it, so that the
+        # setup unpacks files whose records name one block.
+        printf 'file %s\r\n' "$((10#$n % 50))" >"$payload/f$n.txt"
         entries+=("Addfile=f$n.txt")
         expected=("COPYFILE=$dest\\f$n.txt" "${expected[@]}")
     done

@@ -12,6 +12,7 @@
 #include <regex>
 #include <sstream>
 
+#include "archive/ZLIBArchive.h"
 #include "tests/TestSupport.h"
 #include "tests/tools/TestPrograms.h"
 
@@ -62,6 +63,13 @@ std::string SetupText(const std::string& setupLines)
 const std::string kNoUninstaller =
     "Setup.ini: warning: no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its "
     "shortcuts and registry entry point at\n";
+
+std::string WithThousands(size_t value)
+{
+    std::string digits = std::to_string(value);
+    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
 
 int64_t Number(std::string digits)
 {
@@ -138,6 +146,60 @@ protected:
             Unpack(item.path(), folder / item.path().stem());
             fs::remove(item.path());
         }
+    }
+
+    // The payload a setup carries, as a file of its own.
+    fs::path PayloadOf(const std::string& setup)
+    {
+        const fs::path payload = Temp.Path() / (fs::path(setup).stem().string() + ".zup");
+        WriteAll(payload, TProgramView(ReadAll(setup)).Resources().at({"#10", "VIZEZURAR", 0}));
+        return payload;
+    }
+
+    struct TRecordCounts {
+        int Records = 0, Stored = 0, Shared = 0;
+    };
+
+    // Reads an archive of a payload and every archive nested in it with our
+    // reader, unpacking each into ARCHIVE.unpacked: records name one block
+    // exactly when their files hold the same bytes, and list prints every
+    // record as a file of its own.
+    TRecordCounts CountRecords(const fs::path& archive)
+    {
+        const fs::path folder = archive.string() + ".unpacked";
+        TZLBArchive reader;
+        reader.OpenArchive(archive.string());
+        reader.ExtractAll((folder / "").string());
+        std::vector<TZLBFileEntry> records(static_cast<size_t>(reader.FileCount()));
+        std::string listing;
+        TRecordCounts counts;
+        for (size_t i = 0; i < records.size(); ++i) {
+            reader.GetFileEntry(static_cast<int>(i), records[i]);
+            const std::string name = records[i].FileName();
+            const Bytes data = ReadAll(folder / name);
+            char line[512];
+            std::snprintf(line, sizeof line, "%zu\t%zu\t%s\t%08x\t\t%s\n", i, data.size(),
+                          records[i].Stored() ? "stored" : "zlib", Crc32Of(data), name.c_str());
+            listing += line;
+            bool shared = false;
+            for (size_t earlier = 0; earlier < i; ++earlier) {
+                const bool sameBlock = records[earlier].DataOffset() == records[i].DataOffset() &&
+                                       records[earlier].UncompressedSize() == records[i].UncompressedSize();
+                EXPECT_EQ(sameBlock, ReadAll(folder / records[earlier].FileName()) == data) << archive << ": " << name;
+                shared = shared || sameBlock;
+            }
+            ++counts.Records;
+            counts.Stored += records[i].Stored();
+            counts.Shared += shared;
+            if (fs::path(name).extension() != ".x") continue;
+            const TRecordCounts nested = CountRecords(folder / name);
+            counts.Records += nested.Records;
+            counts.Stored += nested.Stored;
+            counts.Shared += nested.Shared;
+        }
+        reader.CloseArchive();
+        EXPECT_EQ(Pack({"list", archive.string()}).Out, listing) << archive;
+        return counts;
     }
 
     TTempFolder Temp;
@@ -255,6 +317,8 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
                                                {"build", "--stub", "s.exe", "--from", "ws"},
                                                {"build", "--stub", "s.exe", "--from", "ws", "--out", "o.exe", "x"},
                                                {"build", "--level", "none", "--stub", "s.exe"},
+                                               {"build", "--level", "huge", "--stub", "s.exe", "--from", "ws",
+                                                "--out", "o.exe"},
                                                {"check"},
                                                {"check", "a", "b"},
                                                {"check", "--no-check", "ws"}}) {
@@ -267,7 +331,8 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
     const TRun help = Pack({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Out.find("extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER"), std::string::npos);
-    EXPECT_NE(help.Out.find("build [--with-uninstaller] [--no-check] --stub STUB.exe --from DIR --out SETUP.exe"),
+    EXPECT_NE(help.Out.find("build [--with-uninstaller] [--no-check] [--level none|fastest|default|maximum]\n"
+                            "        --stub STUB.exe --from DIR --out SETUP.exe"),
               std::string::npos);
     EXPECT_NE(help.Out.find("check [--with-uninstaller] DIR"), std::string::npos);
 }
@@ -304,6 +369,91 @@ TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
     ASSERT_EQ(setupResources.count({"#10", "VIZEZURAR", 0}), 1u);
     stubResources[{"#10", "VIZEZURAR", 0}] = setupResources.at({"#10", "VIZEZURAR", 0});
     EXPECT_EQ(setupResources, stubResources);
+}
+
+// Each archive is a file of its own whose records can only name blocks in
+// it: identical files share a block within an archive and are stored again
+// in another. Identical folders make identical nested archives, which share.
+// Nothing else shows it: list prints every record as before, every file is
+// unpacked as its own, and the setup's bytes do not depend on the order in
+// which the folder lists its files.
+TEST_F(PackTest, IdenticalFilesAreStoredOncePerArchive)
+{
+    const fs::path ws = MakeWorkspace(), additional = ws / "Additional";
+    const Bytes guide = ReadAll(additional / "Docs" / "guide.txt"), twin = SampleText(3000, 8);
+    fs::copy_file(ws / "Licence.txt", ws / "Licence copy.txt");
+    WriteAll(additional / "Docs" / "guide again.txt", guide);
+    WriteAll(additional / "guide.txt", guide);
+    WriteAll(additional / "Docs" / "Pictures" / "guide.txt", guide);
+    WriteAll(additional / "Docs" / "empty 1", {});
+    WriteAll(additional / "Docs" / "empty 2", {});
+    for (const char* folder : {"Twin 1", "Twin 2"}) {
+        fs::create_directory(additional / folder);
+        WriteAll(additional / folder / "a.txt", twin);
+    }
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    const TRun build = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
+    ASSERT_EQ(build.ExitCode, 0) << build.Err;
+    const std::regex summary("Packed 16 files: [0-9,]+ bytes in, [0-9,]+ bytes out \\([0-9.]+%\\)\n"
+                             "Merged 4 duplicate files: ([0-9,]+) bytes saved\n");
+    std::smatch figures;
+    ASSERT_TRUE(std::regex_match(build.Out, figures, summary)) << build.Out;
+
+    const fs::path payload = PayloadOf(setup);
+    const TRecordCounts counts = CountRecords(payload);
+    EXPECT_EQ(counts.Shared, 4);
+    const fs::path twinArchive = payload.string() + ".unpacked/Additional.x.unpacked/Twin 1.x";
+    EXPECT_EQ(Number(figures[1]), static_cast<int64_t>(Deflate(ReadAll(ws / "Licence.txt")).size() +
+                                                       Deflate(guide).size() + Deflate({}).size() +
+                                                       Deflate(ReadAll(twinArchive)).size()));
+    Unpack(setup, Temp.Path() / "unpacked");
+    fs::rename(Temp.Path() / "unpacked" / "gfx", Temp.Path() / "unpacked" / "Graphics");
+    fs::rename(Temp.Path() / "unpacked" / "snd", Temp.Path() / "unpacked" / "Sounds");
+    EXPECT_EQ(TreeOf(Temp.Path() / "unpacked"), TreeOf(ws));
+
+    const fs::path reversed = Temp.Path() / "reversed";
+    const TTree tree = TreeOf(ws);
+    for (auto file = tree.rbegin(); file != tree.rend(); ++file) {
+        fs::create_directories((reversed / file->first).parent_path());
+        WriteAll(reversed / file->first, file->second);
+    }
+    const std::string again = Temp / "again.exe";
+    ASSERT_EQ(Pack({"build", "--stub", stub, "--from", reversed.string(), "--out", again}).ExitCode, 0);
+    EXPECT_EQ(ReadAll(again), ReadAll(setup));
+    EXPECT_TRUE(fs::is_empty(TempFiles()));
+
+    const std::string archive = Temp / "docs.x";
+    const TRun packed = Pack({"archive", archive, (additional / "Docs").string()});
+    ASSERT_EQ(packed.ExitCode, 0) << packed.Err;
+    EXPECT_EQ(packed.Out, "Merged 3 duplicate files: " + WithThousands(2 * Deflate(guide).size() + Deflate({}).size()) +
+                              " bytes saved\n");
+}
+
+// --level is that of archive, for every archive of the payload; the default
+// is unchanged.
+TEST_F(PackTest, BuildLevelCompressesEveryArchiveOfThePayload)
+{
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), plain = Temp / "plain.exe";
+    ASSERT_EQ(Pack({"build", "--stub", stub, "--from", ws.string(), "--out", plain}).ExitCode, 0);
+    std::map<std::string, uintmax_t> sizes;
+    for (const char* level : {"none", "fastest", "default", "maximum"}) {
+        const std::string setup = Temp / (std::string(level) + ".exe");
+        const TRun build = Pack({"build", "--level", level, "--stub", stub, "--from", ws.string(), "--out", setup});
+        ASSERT_EQ(build.ExitCode, 0) << build.Err;
+        sizes[level] = fs::file_size(setup);
+        const TRecordCounts counts = CountRecords(PayloadOf(setup));
+        EXPECT_EQ(counts.Records, 13) << level;
+        EXPECT_EQ(counts.Stored, level == std::string("none") ? 13 : 0) << level;
+        const fs::path unpacked = Temp.Path() / level;
+        Unpack(setup, unpacked);
+        fs::rename(unpacked / "gfx", unpacked / "Graphics");
+        fs::rename(unpacked / "snd", unpacked / "Sounds");
+        EXPECT_EQ(TreeOf(unpacked), TreeOf(ws)) << level;
+    }
+    EXPECT_EQ(ReadAll(Temp / "default.exe"), ReadAll(plain));
+    EXPECT_GT(sizes["none"], sizes["fastest"]);
+    EXPECT_LE(sizes["maximum"], sizes["default"]);
 }
 
 // Our uninstaller, from beside the stub, takes the place of one the workspace

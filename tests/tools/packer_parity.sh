@@ -49,6 +49,9 @@ printf 'Read me\r\n' >in/readme.txt
 head -c 70000 /dev/urandom >in/bin/app.exe
 seq 1 20000 >in/bin/data/table.dat
 : >in/docs/empty.txt
+# Identical files, stored once in an archive.
+cp in/readme.txt in/docs/readme-again.txt
+: >in/docs/empty-again.txt
 
 for options in "" "--plain-list" "--store" "--level fastest" "--level maximum"; do
     # shellcheck disable=SC2086
@@ -75,11 +78,19 @@ printf 'click' >ws/Sounds/click.wav
 cp in/readme.txt ws/Additional/
 seq 1 5000 >ws/Additional/Docs/guide.txt
 head -c 5000 /dev/urandom >ws/Additional/Docs/Pictures/shot.png
+cp ws/Additional/Docs/guide.txt ws/Additional/Docs/guide-again.txt
+cp in/readme.txt ws/Additional/Docs/
 
 run n build --stub stub.exe --from ws --out n.exe
 run w build --stub stub.exe --from ws --out w.exe
 check "build: identical setup programs" cmp -s n.exe w.exe
 check "build: same summary and code" same_outcome
+check "build: duplicates merged" grep -q '^Merged 1 duplicate file: ' out.n
+for level in none maximum; do
+    run n build --level $level --stub stub.exe --from ws --out n-$level.exe
+    run w build --level $level --stub stub.exe --from ws --out w-$level.exe
+    check "build --level $level: identical setup programs" cmp -s n-$level.exe w-$level.exe
+done
 run n build --stub n.exe --from ws --out n2.exe
 run w build --stub n.exe --from ws --out w2.exe
 check "build on a setup: identical setup programs" cmp -s n2.exe w2.exe
