@@ -13,23 +13,57 @@
 
 namespace {
 
+// Milliseconds between two looks at the queue while files are copied.
+// Windows shows a window as "Not responding" only after five seconds without
+// one; a look after every small file cost up to a tenth of its copy.
+constexpr DWORD kQueueLookInterval = 50;
+
+// What the steps of one run share.
+struct TRun {
+    const TInstallObserver& Observer;
+    const std::string& Aside;
+    TSetupLogBook& Book;
+    // Where the previous file went: the next one for the same folder copies
+    // without looking for it first.
+    std::string LastFolder;
+    DWORD LastQueueLook;  // GetTickCount's
+};
+
 // Looking at the queue tells Windows the window still answers, so a long copy
 // is never shown as "Not responding"; the messages themselves wait for the run's end.
-void KeepWindowResponding()
+void KeepWindowResponding(TRun& run)
 {
+    const DWORD now = GetTickCount();
+    if (now - run.LastQueueLook < kQueueLookInterval) return;
+    run.LastQueueLook = now;
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
-bool CopyWithRetry(const TInstallStep& step, const TInstallObserver& observer, const std::string& aside,
-                   TSetupLogBook& book)
+// The copy asks for a free place, so that only a file already there costs a
+// look (and is kept aside); the system's reason stays for the caller.
+bool CopyInPlace(const TInstallStep& step, TRun& run)
+{
+    if (CopyFileA(step.Source.c_str(), step.Path.c_str(), TRUE)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+    return KeepAside(step.Path, run.Aside, run.Book) && CopyFileA(step.Source.c_str(), step.Path.c_str(), FALSE);
+}
+
+bool CopyWithRetry(const TInstallStep& step, TRun& run)
 {
     const std::string folder = winpath::FolderOf(step.Path);
-    for (;;) {
-        if (!folder.empty() && !files::DirectoryExists(folder)) files::ForceDirectories(folder);
-        if (KeepAside(step.Path, aside, book) && CopyFileA(step.Source.c_str(), step.Path.c_str(), FALSE)) return true;
+    // A copy that fails where its folder was taken for granted is tried once more, the folder looked at, before
+    // anyone is asked.
+    for (bool lookAtFolder = folder != run.LastFolder;; lookAtFolder = true) {
+        if (lookAtFolder && !folder.empty() && !files::DirectoryExists(folder)) files::ForceDirectories(folder);
+        if (CopyInPlace(step, run)) {
+            run.LastFolder = folder;
+            return true;
+        }
+        if (!lookAtFolder) continue;
         const std::string message = "Could not copy \"" + step.Path + "\".\r\n" + files::LastSystemError();
-        if (observer.CopyFailed(message) == TCopyFailureAnswer::Cancel) return false;
+        if (run.Observer.CopyFailed(message) == TCopyFailureAnswer::Cancel) return false;
     }
 }
 
@@ -52,21 +86,20 @@ void MakeLink(const TShortcut& link, const std::string& aside, TSetupLogBook& bo
 
 enum class TStepOutcome { Done, NothingToRecord, Cancelled };
 
-TStepOutcome PerformStep(const TInstallStep& step, const TInstallObserver& observer, const std::string& aside,
-                         TSetupLogBook& book)
+TStepOutcome PerformStep(const TInstallStep& step, TRun& run)
 {
     switch (step.Kind) {
     case TInstallStepKind::RecordFolder: break;
     case TInstallStepKind::MakeFolders: files::ForceDirectories(step.Path); break;
     case TInstallStepKind::InstallFile:
-        observer.Copying(step);
-        if (!CopyWithRetry(step, observer, aside, book)) return TStepOutcome::Cancelled;
-        KeepWindowResponding();
+        run.Observer.Copying(step);
+        if (!CopyWithRetry(step, run)) return TStepOutcome::Cancelled;
+        KeepWindowResponding(run);
         break;
     case TInstallStepKind::MakeProgramFolder:
         if (!MakeProgramFolder(step.Path)) return TStepOutcome::NothingToRecord;
         break;
-    case TInstallStepKind::MakeLink: MakeLink(step.Link, aside, book); break;
+    case TInstallStepKind::MakeLink: MakeLink(step.Link, run.Aside, run.Book); break;
     }
     return TStepOutcome::Done;
 }
@@ -86,8 +119,9 @@ bool KeepAside(const std::string& path, const std::string& aside, TSetupLogBook&
 bool PerformInstallPlan(const std::vector<TInstallStep>& plan, TSetupLogBook& book, const TInstallObserver& observer,
                         const std::string& aside)
 {
+    TRun run{observer, aside, book, {}, GetTickCount()};
     for (const TInstallStep& step : plan) {
-        const TStepOutcome outcome = PerformStep(step, observer, aside, book);
+        const TStepOutcome outcome = PerformStep(step, run);
         if (outcome == TStepOutcome::Cancelled) return false;
         if (outcome == TStepOutcome::Done) RecordStep(step, book);
     }

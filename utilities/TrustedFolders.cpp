@@ -68,10 +68,8 @@ TFileHandle OpenForRemoval(const std::string& path, DWORD deleteAccess)
                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-void ClearReadOnly(HANDLE handle)
+void ClearReadOnly(HANDLE handle, FILE_BASIC_INFO basic)
 {
-    FILE_BASIC_INFO basic = {};
-    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) return;
     basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
     if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
@@ -125,9 +123,11 @@ TRemoveOutcome RemoveBelow(const std::string& root, const std::string& path, boo
         return openError == ERROR_FILE_NOT_FOUND || openError == ERROR_PATH_NOT_FOUND ? TRemoveOutcome::Missing
                                                                                         : TRemoveOutcome::Failed;
     }
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!GetFileInformationByHandle(target.Get(), &information)) return TRemoveOutcome::Failed;
-    const DWORD attributes = information.dwFileAttributes;
+    // Only the attributes: the full information asks the volume for its serial number as well, which under
+    // Wine took half of each removal.
+    FILE_BASIC_INFO basic = {};
+    if (!GetFileInformationByHandleEx(target.Get(), FileBasicInfo, &basic, sizeof basic)) return TRemoveOutcome::Failed;
+    const DWORD attributes = basic.FileAttributes;
     if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != isFolder) return TRemoveOutcome::Failed;
 
     const TFileHandle rootHandle(CreateFileA(fullRoot.c_str(), FILE_READ_ATTRIBUTES,
@@ -140,7 +140,7 @@ TRemoveOutcome RemoveBelow(const std::string& root, const std::string& path, boo
 
     // A read-only file cannot be deleted, nor a read-only folder removed: the
     // flag goes first, the other attributes are the owner's business.
-    if (attributes & FILE_ATTRIBUTE_READONLY) ClearReadOnly(target.Get());
+    if (attributes & FILE_ATTRIBUTE_READONLY) ClearReadOnly(target.Get(), basic);
     if (openError == ERROR_SHARING_VIOLATION) {
         SetLastError(openError);
         return TRemoveOutcome::Failed;

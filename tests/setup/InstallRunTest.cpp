@@ -45,7 +45,10 @@ protected:
     bool Run(TSetupLogBook& book)
     {
         const TInstallObserver observer{
-            [this](const TInstallStep& step) { Copies.push_back({step.Message, step.Progress}); },
+            [this](const TInstallStep& step) {
+                Copies.push_back({step.Message, step.Progress});
+                if (OnCopying) OnCopying(step);
+            },
             [this](const std::string& message) {
                 Failures.push_back(message);
                 return OnFailure ? OnFailure(message) : TCopyFailureAnswer::Cancel;
@@ -64,6 +67,7 @@ protected:
     std::vector<TCopySeen> Copies;
     std::vector<std::string> Failures;
     std::function<TCopyFailureAnswer(const std::string&)> OnFailure;
+    std::function<void(const TInstallStep&)> OnCopying;
 };
 
 TEST_F(InstallRun, InstallsRecordsAgainOverAnInstallAndUndoesIt)
@@ -171,6 +175,26 @@ TEST_F(InstallRun, FailedCopyIsRetriedOrStopsTheRunAndIsUndone)
     EXPECT_FALSE(files::FileExists(d + "\\Missing.txt"));
     EXPECT_FALSE(files::DirectoryExists(d + "\\Sounds"));
     EXPECT_EQ(ReadAll(d + "\\Graphics\\mine.txt"), TextBytes("mine"));
+}
+
+// The run looks for a file's folder only when it differs from the previous
+// file's; one taken away in between is made again, unasked.
+TEST_F(InstallRun, FolderTakenAwayBetweenTwoOfItsFilesIsMadeAgain)
+{
+    WriteAll(Workspace + "Graphics\\second.bmp", TextBytes("second"));
+    Settings.AddFiles = {"Graphics\\logo.bmp", "Graphics\\second.bmp", "App.exe"};
+    const std::string graphics = Destination + "\\Graphics";
+    OnCopying = [&graphics](const TInstallStep& step) {
+        if (step.Message != "copying Graphics\\second.bmp") return;
+        DeleteFileA((graphics + "\\logo.bmp").c_str());
+        RemoveDirectoryA(graphics.c_str());
+    };
+    TSetupLogBook book;
+    ASSERT_TRUE(Run(book));
+    EXPECT_TRUE(Failures.empty());
+    EXPECT_EQ(ReadAll(graphics + "\\second.bmp"), TextBytes("second"));
+    EXPECT_EQ(ReadAll(Destination + "\\App.exe"), TextBytes("program"));
+    EXPECT_EQ(std::count(book.Entries().begin(), book.Entries().end(), "COPYFILE=" + graphics + "\\second.bmp"), 1);
 }
 
 TEST_F(InstallRun, ProgramFolderThatCannotBeMadeStopsTheRunBeforeTheShortcuts)
