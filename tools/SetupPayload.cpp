@@ -234,7 +234,8 @@ std::vector<std::string> ConvertSetupTexts(TPayloadPlan& plan, const TCodePage& 
     const std::string licence = ReadSetupFileThoroughly(SetupTextOf(plan)).Settings.Licence;
     if (licence.empty()) return notes;
     // A licence missing from the payload is the check's to report.
-    if (const std::string* source = WorkspaceFilesOf(plan).Find(licence))
+    const TWorkspaceFiles files = WorkspaceFilesOf(plan);
+    if (const std::string* source = files.Find(licence))
         if (TPayloadMember* member = MemberMadeFrom(plan.Root, *source))
             ConvertText(*member, licence, codePage, plan, notes);
     return notes;
