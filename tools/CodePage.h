@@ -67,6 +67,7 @@ struct TNamedEntry {
 // The entries of a folder, sorted by their names in the code page (byte
 // order), so that every host packs them in the same order. A name the code
 // page cannot hold raises "Cannot write the name of PATH in code page N", its
-// path in UTF-8; on Windows so does a name the system's own code page cannot
-// hold, as the packer opens files by that.
+// path in UTF-8. On Windows the source of an entry whose name the system's
+// own code page cannot hold is its short name, as the packer opens files
+// with the ANSI functions; one without a short name raises.
 std::vector<TNamedEntry> ListFolderIn(const std::string& folder, const TCodePage& codePage);

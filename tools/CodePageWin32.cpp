@@ -32,6 +32,16 @@ std::optional<std::string> FromWide(const wchar_t* text, size_t length, unsigned
     return converted;
 }
 
+// The name the "A" functions open the entry by: its own, or its short name
+// when the system's code page cannot hold its own.
+std::optional<std::string> HostName(const WIN32_FIND_DATAW& found)
+{
+    if (auto name = FromWide(found.cFileName, std::wcslen(found.cFileName), CP_ACP)) return name;
+    const size_t shortLength = std::wcslen(found.cAlternateFileName);
+    if (shortLength == 0) return std::nullopt;
+    return FromWide(found.cAlternateFileName, shortLength, CP_ACP);
+}
+
 std::string Joined(const std::string& folder, const std::string& name)
 {
     return !folder.empty() && (folder.back() == '\\' || folder.back() == '/') ? folder + name : folder + '\\' + name;
@@ -65,12 +75,12 @@ std::vector<TNamedEntry> ListFolderIn(const std::string& folder, const TCodePage
         const size_t length = std::wcslen(found.cFileName);
         if (std::wcscmp(found.cFileName, L".") == 0 || std::wcscmp(found.cFileName, L"..") == 0) continue;
         const std::optional<std::string> name = FromWide(found.cFileName, length, codePage.Id());
-        const std::optional<std::string> hostName = FromWide(found.cFileName, length, CP_ACP);
+        const std::optional<std::string> hostName = HostName(found);
         if (!name || !hostName) {
             const std::string shown = Joined(folder, FromWide(found.cFileName, length, CP_UTF8).value_or("?"));
             if (!name) throw ESetupError("Cannot write the name of " + shown + " in " + codePage.Name());
             throw ESetupError("Cannot read " + shown + ": Windows' own code page " + std::to_string(GetACP()) +
-                              " cannot hold its name");
+                              " cannot hold its name, and it has no short name");
         }
         entries.push_back({*name, Joined(folder, *hostName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
