@@ -201,14 +201,14 @@ TFileCompressionLevel LevelOption(const TArguments& arguments)
 
 TCodePage CodePageOption(const TArguments& arguments)
 {
-    const std::string number = ValueOf(arguments, "--codepage");
-    if (number.empty()) return TCodePage(kDefaultCodePage);
-    const bool digits = number.size() <= 5 && std::all_of(number.begin(), number.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
-    if (!digits || !TCodePage::IsKnown(static_cast<unsigned>(std::stoul(number))))
-        throw UsageError{"unknown code page '" + number + "' (874 or 1250 to 1258)"};
-    return TCodePage(static_cast<unsigned>(std::stoul(number)));
+    const auto given = arguments.Values.find("--codepage");
+    if (given == arguments.Values.end()) return TCodePage(kDefaultCodePage);
+    const std::string& number = given->second;
+    const bool digits = !number.empty() && number.size() <= 5 &&
+                        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const unsigned value = digits ? static_cast<unsigned>(std::stoul(number)) : 0;
+    if (!TCodePage::IsKnown(value)) throw UsageError{"unknown code page '" + number + "' (874 or 1250 to 1258)"};
+    return TCodePage(value);
 }
 
 bool HasFlag(const TArguments& arguments, const char* flag)

@@ -740,7 +740,7 @@ scenario_umlauts() {
     finish_from_folder_page || return
     check "Größe.txt installed under Für Groß byte for byte" cmp -s "$payload/Größe.txt" "$d/Größe.txt"
     check "Additional/Über/Notiz.txt installed byte for byte" cmp -s "$payload/Additional/Über/Notiz.txt" "$d/Additional/Über/Notiz.txt"
-    check "no folder of the UTF-8 bytes read as code page 1252" [ -z "$(find "$drive_c" -name 'F*Ã*' -print -quit)" ]
+    check "no folder of the UTF-8 bytes read as code page 1252" [ -z "$(find "$(dirname "$d")" -maxdepth 1 -name 'F*Ã*')" ]
     check "setup.log names the file in code page 1252" \
         grep -qF "$(printf 'COPYFILE=%s\\F\xfcr Gro\xdf\\Gr\xf6\xdfe.txt\r' "$program_files")" "$d/setup.log"
     check "no workspace left" no_workspace
