@@ -118,7 +118,8 @@ TSetupText TextInCodePage(const std::string& bytes, const std::string& name, con
     case TTextForm::Utf8:
         break;
     }
-    const std::string utf8 = bytes.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0 ? bytes.substr(kUtf8Mark.size()) : bytes;
+    const bool marked = bytes.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0;
+    const std::string utf8 = marked ? bytes.substr(kUtf8Mark.size()) : bytes;
     if (std::optional<std::string> converted = codePage.FromUtf8(utf8)) return {std::move(*converted), true};
     throw ESetupError(FirstUnwritable(utf8, name, codePage));
 }

@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int64_t kLargestText = 16 << 20;
+
 int64_t SizeOfFile(const std::string& path)
 {
     files::TFile file;
@@ -49,8 +51,9 @@ TPayloadMember FileMember(const std::string& name, const std::string& source)
 void CheckCreatableName(const TNamedEntry& entry)
 {
     if (winpath::IsWindowsFileName(entry.Name)) return;
-    throw ESetupError(entry.IsFolder ? "Folder not packed, as Windows cannot make a folder of that name: " + entry.Source
-                                     : "File not packed, as Windows cannot make a file of that name: " + entry.Source);
+    const std::string& source = entry.Source;
+    throw ESetupError(entry.IsFolder ? "Folder not packed, as Windows cannot make a folder of that name: " + source
+                                     : "File not packed, as Windows cannot make a file of that name: " + source);
 }
 
 // The setup looks its pictures and sounds up by name alone.
@@ -192,9 +195,12 @@ size_t SetupDescriptionAt(const TPayloadPlan& plan)
 }
 
 // The member's text in the code page, packed from memory when it was UTF-8.
+// A file far larger than any text a user reads (a licence key naming the
+// program, say) is packed as it is, rather than read into memory.
 void ConvertText(TPayloadMember& member, const std::string& name, const TCodePage& codePage, TPayloadPlan& plan,
                  std::vector<std::string>& notes)
 {
+    if (member.Size > kLargestText) return;
     TSetupText text = TextInCodePage(files::ReadWholeFile(member.Source), name, codePage);
     if (!text.Converted) return;
     const int64_t size = static_cast<int64_t>(text.Text.size());

@@ -829,9 +829,10 @@ TEST_F(PackTest, AUtf8FolderIsPackedInTheSetupsCodePage)
     WriteAll(ws / "\xC3\xA4.txt", SampleText(100, 12));
     WriteAll(ws / "\xE2\x82\xAC.txt", SampleText(200, 13));
     WriteAll(ws / "Gr\xC3\xB6\xC3\x9F" "e.txt", SampleText(300, 14));
-    const std::string setupUtf8 = "\xEF\xBB\xBF" + SetupText("Addfile=Gr\xC3\xB6\xC3\x9F" "e.txt\r\nAddfile=\xE2\x82\xAC.txt\r\n"
-                                                           "Addfile=Uninstall.exe\r\nLicence=Lizenz.txt\r\n"
-                                                           "Description=F\xC3\xBCr Gro\xC3\x9F und Klein\r\n");
+    const std::string setupUtf8 =
+        "\xEF\xBB\xBF" + SetupText("Addfile=Gr\xC3\xB6\xC3\x9F" "e.txt\r\nAddfile=\xE2\x82\xAC.txt\r\n"
+                                  "Addfile=Uninstall.exe\r\nLicence=Lizenz.txt\r\n"
+                                  "Description=F\xC3\xBCr Gro\xC3\x9F und Klein\r\n");
     const std::string setup1252 =
         SetupText("Addfile=Gr\xF6\xDF" "e.txt\r\nAddfile=\x80.txt\r\nAddfile=Uninstall.exe\r\nLicence=Lizenz.txt\r\n"
                   "Description=F\xFCr Gro\xDF und Klein\r\n");
@@ -862,8 +863,9 @@ TEST_F(PackTest, AUtf8FolderIsPackedInTheSetupsCodePage)
                   Crc32Of(SampleText(300, 14)), Crc32Of(TextBytes("Lizenz f\xFCr alle\r\n")), setup1252.size(),
                   Crc32Of(TextBytes(setup1252)));
     const std::string listing = Pack({"list", payload.string()}).Out;
-    EXPECT_EQ(MemberNames(listing), (std::vector<std::string>{"Additional.x", "gfx.x", "Gr\xF6\xDF" "e.txt", "Lizenz.txt",
-                                                              "Setup.ini", "snd.x", "\x80.txt", "\xE4.txt"}));
+    EXPECT_EQ(MemberNames(listing), (std::vector<std::string>{"Additional.x", "gfx.x", "Gr\xF6\xDF" "e.txt",
+                                                              "Lizenz.txt", "Setup.ini", "snd.x", "\x80.txt",
+                                                              "\xE4.txt"}));
     EXPECT_NE(listing.find(expected), std::string::npos) << listing;
     Unpack(payload, Temp.Path() / "unpacked");
     EXPECT_EQ(ReadAll(Temp.Path() / "unpacked" / "Setup.ini"), TextBytes(setup1252));
@@ -897,7 +899,8 @@ TEST_F(PackTest, WhatTheCodePageCannotHoldIsRefused)
     };
     const std::string polish = "\xC5\x81\xC3\xB3" "d\xC5\xBA.txt";
     const TCase cases[] = {
-        {"a name with L with stroke", polish, "x", {}, "Cannot write the name of %WS%/" + polish + " in code page 1252"},
+        {"a name with L with stroke", polish, "x", {},
+         "Cannot write the name of %WS%/" + polish + " in code page 1252"},
         {"a name with L with stroke in 1250", polish, "x", {"--codepage", "1250"}, ""},
         {"a folder's name in Additional", "Additional/\xD0\x94/a.txt", "x", {},
          "Cannot write the name of %WS%/Additional/\xD0\x94 in code page 1252"},
@@ -910,6 +913,8 @@ TEST_F(PackTest, WhatTheCodePageCannotHoldIsRefused)
          "Licence.txt:1: \"\xC5\x81\" (U+0141) cannot be written in code page 1252"},
         {"a UTF-16 licence", "Licence.txt", std::string("L\0i\0", 4), {"--codepage", "1257"},
          "Licence.txt is UTF-16; save it as UTF-8 or Windows-1257"},
+        {"a licence larger than any text, packed unread", "Licence.txt", std::string(16 << 20, 'x') + "\xC5\x81", {},
+         ""},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
