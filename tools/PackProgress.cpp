@@ -37,7 +37,9 @@ std::string BytesOfTotal(int64_t done, int64_t total)
         scale *= kUnitStep;
         ++unit;
     }
-    return WithThousands(done / scale) + " of " + WithThousands((total + scale / 2) / scale) + " " + kUnits[unit];
+    // Both rounded alike, so that the figures meet when all is done.
+    const auto inUnits = [scale](int64_t bytes) { return WithThousands((bytes + scale / 2) / scale); };
+    return inUnits(done) + " of " + inUnits(total) + " " + kUnits[unit];
 }
 
 }  // namespace
