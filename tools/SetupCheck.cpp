@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <set>
+#include <string_view>
 
 #include "archive/PayloadLayout.h"
 #include "setup/SetupFile.h"
@@ -83,19 +84,22 @@ char LowerAscii(char c)
 // one to the other, letter case aside: the slips a typist makes.
 size_t TypingDistance(const std::string& a, const std::string& b)
 {
-    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
-    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    // Rows of the distances from a's first i letters to each start of b: the two before and this one.
+    std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
+        row[0] = i;
         for (size_t j = 1; j <= b.size(); ++j) {
             const bool same = LowerAscii(a[i - 1]) == LowerAscii(b[j - 1]);
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (same ? 0 : 1)});
+            row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
             if (i > 1 && j > 1 && LowerAscii(a[i - 1]) == LowerAscii(b[j - 2]) &&
                 LowerAscii(a[i - 2]) == LowerAscii(b[j - 1]))
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+                row[j] = std::min(row[j], before[j - 2] + 1);
         }
+        std::swap(before, previous);
+        std::swap(previous, row);
     }
-    return d[a.size()][b.size()];
+    return previous[b.size()];
 }
 
 // One slip in three letters, at most three: "Destinaton" is Destination,
@@ -479,9 +483,13 @@ std::string SummaryOf(const std::vector<TDiagnostic>& diagnostics, const std::st
 std::optional<std::string> SuggestedKey(TBlockKind block, const std::string& written)
 {
     const TSetupKey* nearest = nullptr;
-    size_t nearestDistance = SlipsAllowed(written) + 1;
+    const size_t allowed = SlipsAllowed(written);
+    size_t nearestDistance = allowed + 1;
     for (const TSetupKey& key : SetupKeys()) {
-        if (key.Block != block) continue;
+        // Each letter more or less is a slip: a long line's key is measured against no key.
+        const size_t length = std::string_view(key.Name).size();
+        const size_t lengthGap = written.size() > length ? written.size() - length : length - written.size();
+        if (key.Block != block || lengthGap > allowed) continue;
         const size_t distance = TypingDistance(written, key.Name);
         if (distance < nearestDistance) {
             nearest = &key;
