@@ -11,6 +11,7 @@
 #include <map>
 #include <regex>
 #include <sstream>
+#include <utility>
 
 #include "archive/ZLIBArchive.h"
 #include "tests/TestSupport.h"
@@ -254,6 +255,52 @@ TEST_F(PackTest, OptionsChooseStorageAndListForm)
     EXPECT_EQ(archive[archive.size() - kTrailerSize + 20], 0);
     ASSERT_EQ(Pack({"archive", "--level", "none", Temp / "none.x", Temp / "in"}).ExitCode, 0);
     EXPECT_EQ(ReadAll(Temp / "none.x"), ReadAll(stored));
+}
+
+// On a terminal build tells each step and, while packing, the files and bytes
+// packed of their totals, redrawing one line of one width in place.
+TEST_F(PackTest, BuildShowsItsStepsAndProgressOnATerminal)
+{
+    if (std::system("command -v script >/dev/null") != 0) GTEST_SKIP() << "no script(1) to give the packer a terminal";
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    const std::string packer = Quote(ZOREVA_PACK) + " build --stub " + Quote(stub) + " --from " + Quote(ws.string()) +
+                               " --out " + Quote(setup);
+    // script runs the packer on a terminal of its own and copies what it shows.
+    const std::string command =
+        "TMPDIR=" + Quote(TempFiles().string()) + " script -qec " + Quote(packer) + " /dev/null </dev/null";
+    std::string shown;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    while (const size_t got = fread(buffer, 1, sizeof buffer, pipe)) shown.append(buffer, got);
+    ASSERT_EQ(pclose(pipe), 0) << shown;
+
+    std::vector<std::string> drawn;
+    std::string piece;
+    for (char c : shown + "\n") {
+        if (c != '\r' && c != '\n') piece += c;
+        else if (!piece.empty()) drawn.push_back(std::exchange(piece, ""));
+    }
+    const auto position = [&drawn](const std::string& start) {
+        const auto found = std::find_if(drawn.begin(), drawn.end(),
+                                        [&start](const std::string& line) { return line.rfind(start, 0) == 0; });
+        return found - drawn.begin();
+    };
+    const std::string empty = "[                    ]      ", full = "[####################] 100% ";
+    // The folder's name may be cut at the line's end.
+    const ptrdiff_t steps[] = {position(empty + "planning the payload of "), position(empty + "checking "),
+                               position(SetupFileOf(ws) + kNoUninstaller.substr(0, kNoUninstaller.size() - 1)),
+                               position(SetupFileOf(ws) + ": no errors, 1 warning"),
+                               position("[                    ]   0% 0 of 8 files, 0 of "),
+                               position(full + "8 of 8 files, "),
+                               position(empty + "writing " + setup),
+                               position("Packed 8 files: ")};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        EXPECT_LT(steps[i], static_cast<ptrdiff_t>(drawn.size())) << "step " << i << " not shown:\n" << shown;
+        EXPECT_TRUE(i == 0 || steps[i] > steps[i - 1]) << "step " << i << " out of order:\n" << shown;
+    }
+    for (const std::string& line : drawn) EXPECT_TRUE(line[0] != '[' || line.size() == 79) << line;
+    EXPECT_TRUE(fs::exists(setup));
 }
 
 TEST_F(PackTest, ExtractRestoresTheTreeWithPaths)
