@@ -1,6 +1,7 @@
 #include "tools/PackProgress.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 

@@ -3,6 +3,7 @@
 // The packer's progress line: what a person watching a long build reads on
 // the terminal, redrawn in place, so always one line of the same width.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 

@@ -26,8 +26,6 @@ TEST(PackProgress, ShowsFilesAndBytesOfTheirTotals)
     } cases[] = {
         {"the issue's example", {1234, 420 * kMiB}, {5000, 1000 * kMiB}, "name",
          "[########            ]  42% 1,234 of 5,000 files, 420 of 1,000 MB  name"},
-        {"the first file of a 1 GiB payload", {0, 0}, {3, 1024 * kMiB}, "data1.bin",
-         "[                    ]   0% 0 of 3 files, 0 of 1,024 MB  data1.bin"},
         {"a part short of the end is not yet 100%", {2, 1024 * kMiB - 1}, {3, 1024 * kMiB}, "data3.bin",
          "[################### ]  99% 2 of 3 files, 1,024 of 1,024 MB  data3.bin"},
         {"the figures meet at the end", {2, 86 * kMiB + 700 * 1024}, {2, 86 * kMiB + 700 * 1024}, "",
@@ -59,11 +57,6 @@ TEST(PackProgress, BarsAndPhasesKeepTheWidth)
     EXPECT_EQ(BarLine(140, "over"), Padded("[####################] 100% over"));
     EXPECT_EQ(BarLine(-3, "under"), Padded("[                    ]   0% under"));
     EXPECT_EQ(PhaseLine("checking app/Setup.ini"), Padded("[                    ]      checking app/Setup.ini"));
-    EXPECT_EQ(PhaseLine(std::string(200, 'p')).size(), kProgressLineWidth);
-    EXPECT_EQ(WithThousands(0), "0");
-    EXPECT_EQ(WithThousands(999), "999");
-    EXPECT_EQ(WithThousands(1000), "1,000");
-    EXPECT_EQ(WithThousands(1234567890), "1,234,567,890");
 }
 
 }  // namespace
