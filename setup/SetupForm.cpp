@@ -218,6 +218,7 @@ void TSetupForm::ShowButtons()
 {
     Backbutton.SetButtonEnabled(Wizard.State().BackEnabled);
     Forwardbutton.SetButtonEnabled(Wizard.State().ForwardEnabled);
+    Cancelbutton.SetButtonEnabled(Wizard.State().CancelEnabled);
 }
 
 TSetupExit TSetupForm::RunInstallation()

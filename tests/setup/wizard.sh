@@ -336,6 +336,7 @@ scenario_copy_retry() {
     mkdir -p "$d/App.exe"
     start_setup "$work/RetrySetup.exe"
     check "Welcome" await_buttons $disabled $normal || return
+    check "Cancel is enabled before the copy" [ "$(button_colour $cancel_x)" = $normal ]
     click_button $forward_x
     check "Destination" await_buttons $normal $normal
     xdotool mousemove $browse_x $browse_y click 1
@@ -350,10 +351,13 @@ scenario_copy_retry() {
     click_button $forward_x
     check "the failed copy is reported" await_window '^Error$' || return
     check "the file before it is copied" cmp -s "$payload/ReadMe.txt" "$d/ReadMe.txt"
+    # The run holds the Copy page: its Cancel is the message box's.
+    check "Cancel shows disabled while the copy runs" [ "$(button_colour $cancel_x)" = $disabled ]
     rmdir "$d/App.exe"
     rest_mouse
     xdotool key Return
     check "after Retry the run reaches Finish" await_buttons $disabled $normal || return
+    check "Cancel shows disabled on Finish" [ "$(button_colour $cancel_x)" = $disabled ]
     click_button $cancel_x
     sleep 1
     check "Cancel on Finish is ignored" kill -0 "$setup_pid"
