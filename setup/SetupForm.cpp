@@ -231,8 +231,7 @@ TSetupExit TSetupForm::RunInstallation()
 bool TSetupForm::FinishSetup()
 {
     const TFinishChoices& actions = Wizard.FinishActions();
-    const std::string& destination = Wizard.Choices().Destination;
-    const TFinishPlan plan = FinishPlan(Settings, destination, DesktopFolder(), actions.DesktopIcon, actions.ReadMe,
-                                        actions.LaunchProg);
-    return PerformFinish(plan, destination, LogBook, Workspace + kReplacedFolder, Handle());
+    const TFinishPlan plan = FinishPlan(Settings, Wizard.Choices().Destination, DesktopFolder(), actions.DesktopIcon,
+                                        actions.ReadMe, actions.LaunchProg);
+    return PerformFinish(plan, LogBook, Workspace + kReplacedFolder, Handle());
 }
