@@ -55,8 +55,7 @@ void DiscardWaitingInput()
 }  // namespace
 
 TSetupForm::TSetupForm()
-    : THostWindow<TZupForm>(kDesignDpi),
-      Backbutton(Handle(), {kBackDesign.Left, kBackDesign.Top}),
+    : Backbutton(Handle(), {kBackDesign.Left, kBackDesign.Top}),
       Forwardbutton(Handle(), {kForwardDesign.Left, kForwardDesign.Top}),
       Cancelbutton(Handle(), {kCancelDesign.Left, kCancelDesign.Top})
 {
