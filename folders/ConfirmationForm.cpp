@@ -27,7 +27,7 @@ void TConfirmationForm::KeepClientSize()
 {
     // The frame is whatever the system draws now (taller on newer Windows),
     // so the outer size follows from the client area, never the other way.
-    RECT outer{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+    RECT outer{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
     SetWindowPos(Handle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,

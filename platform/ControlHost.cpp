@@ -9,25 +9,14 @@ TControlHost::~TControlHost()
     for (TControl* control : Controls) control->HostDestroyed();
 }
 
-void TControlHost::AttachHost(HWND wnd, int dpi, TControlHost* parent)
+void TControlHost::AttachHost(HWND wnd, TControlHost* parent)
 {
     HostWnd = wnd;
-    Dpi = dpi;
     Parent = parent;
     RECT client{};
     GetClientRect(wnd, &client);
     Design = layout::TSize{client.right, client.bottom};
     SetWindowLongPtrA(wnd, GWL_EXSTYLE, GetWindowLongPtrA(wnd, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-}
-
-int TControlHost::Scale(int value) const
-{
-    return MulDiv(value, Dpi, kDesignDpi);
-}
-
-RECT TControlHost::ScaledRect(const RECT& bounds) const
-{
-    return RECT{Scale(bounds.left), Scale(bounds.top), Scale(bounds.right), Scale(bounds.bottom)};
 }
 
 COLORREF TControlHost::BackgroundColor() const
@@ -51,7 +40,7 @@ void TControlHost::SetBackgroundColor(COLORREF color)
 
 void TControlHost::SetBorderWidth(int width)
 {
-    Border = Scale(width);
+    Border = width;
     Realign();
 }
 

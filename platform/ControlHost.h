@@ -5,7 +5,7 @@
 // the routing of the messages Windows sends a parent (commands, notices,
 // colour requests, the dialog manager's questions) to the control they
 // concern, the font and background colour the children take by default,
-// the scale of layout values and the layout of the children.
+// and the layout of the children, placed in pixels (kDesignDpi, Layout.h).
 
 #include <windows.h>
 
@@ -18,9 +18,6 @@
 
 class TControl;
 
-// Layout values are given at this resolution; a host with it places them 1:1.
-constexpr int kDesignDpi = 96;
-
 class TControlHost {
 public:
     TControlHost() = default;
@@ -31,8 +28,6 @@ public:
     HWND HostHandle() const { return HostWnd; }
     TControlHost* ParentHost() const { return Parent; }
 
-    int Scale(int value) const;
-    RECT ScaledRect(const RECT& bounds) const;
     // The client size the children's design positions refer to.
     layout::TSize DesignSize() const { return Design; }
 
@@ -54,7 +49,7 @@ public:
 protected:
     // Makes wnd the host window, a control parent for the dialog manager;
     // its present client size is the design size.
-    void AttachHost(HWND wnd, int dpi, TControlHost* parent);
+    void AttachHost(HWND wnd, TControlHost* parent);
     // Answers the messages a parent receives for its controls; false for
     // all others, which the window handles as before.
     bool HostMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -73,7 +68,6 @@ private:
 
     HWND HostWnd = nullptr;
     TControlHost* Parent = nullptr;
-    int Dpi = kDesignDpi;
     layout::TSize Design;
     int Border = 0;
     COLORREF OwnColor = 0;
@@ -82,15 +76,14 @@ private:
 };
 
 // A top-level window of our own that hosts controls, with the system's
-// message font: the skinned wizard form is THostWindow<TZupForm>, placing
-// its controls in skin pixels (kDesignDpi).
+// message font: the skinned wizard form is THostWindow<TZupForm>.
 template <typename Window>
 class THostWindow : public Window, public TControlHost {
 public:
     template <typename... Args>
-    explicit THostWindow(int dpi, Args&&... args) : Window(std::forward<Args>(args)...)
+    explicit THostWindow(Args&&... args) : Window(std::forward<Args>(args)...)
     {
-        AttachHost(this->Handle(), dpi, nullptr);
+        AttachHost(this->Handle(), nullptr);
     }
 
     const TFont& Font() const override { return HostFont; }

@@ -53,10 +53,9 @@ TControl::~TControl()
 void TControl::CreateControl(TControlHost& host, const char* className, DWORD style, const RECT& bounds,
                              const std::string& text, DWORD exStyle)
 {
-    const RECT rect = host.ScaledRect(bounds);
     ControlId = NewControlId();
-    Wnd = CreateChild(host, className, style, exStyle, rect, text, ControlId);
-    Layout.Bounds = layout::TRect{rect.left, rect.top, rect.right, rect.bottom};
+    Wnd = CreateChild(host, className, style, exStyle, bounds, text, ControlId);
+    Layout.Bounds = layout::TRect{bounds.left, bounds.top, bounds.right, bounds.bottom};
     Layout.ParentSize = host.DesignSize();
     Owner = &host;
     Owner->AddControl(this);
@@ -384,7 +383,7 @@ void TContainer::CreateContainer(TControlHost& host, const char* className, DWOR
                                  const std::string& text)
 {
     CreateControl(host, className, style | WS_CLIPCHILDREN, bounds, text, WS_EX_CONTROLPARENT);
-    AttachHost(Handle(), host.Scale(kDesignDpi), &host);
+    AttachHost(Handle(), &host);
     // The window underneath does not paint below its children: the container fills its background itself.
     Hook.Install(Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         if (message != WM_ERASEBKGND) return HostMessage(message, wParam, lParam, result);

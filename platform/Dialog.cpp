@@ -4,14 +4,6 @@
 
 namespace {
 
-int SystemDpi()
-{
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 // The other windows of the thread are disabled while a modal loop runs, as
 // with any modal dialog, and enabled again before it is hidden.
 class TOtherWindowsDisabled {
@@ -47,12 +39,11 @@ private:
 void TDialog::CreateForm(const char* className, const std::string& caption, DWORD style, int width, int height,
                          bool clientSize, COLORREF background, HWND owner)
 {
-    const int dpi = SystemDpi();
-    RECT bounds{0, 0, MulDiv(width, dpi, kDesignDpi), MulDiv(height, dpi, kDesignDpi)};
+    RECT bounds{0, 0, width, height};
     if (clientSize) AdjustWindowRectEx(&bounds, style, FALSE, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT);
     OffsetRect(&bounds, -bounds.left, -bounds.top);
     CreateHandle(className, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, style, owner, bounds, caption.c_str());
-    AttachHost(Handle(), dpi, nullptr);
+    AttachHost(Handle(), nullptr);
     SetBackgroundColor(background);
     CentreOnScreen();
 }
@@ -64,12 +55,12 @@ void TDialog::SetCaption(const std::string& caption)
 
 void TDialog::SetOuterSize(int width, int height)
 {
-    SetWindowPos(Handle(), nullptr, 0, 0, Scale(width), Scale(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TDialog::SetOuterHeight(int height)
 {
-    SetWindowPos(Handle(), nullptr, 0, 0, Width(), Scale(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, 0, 0, Width(), height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TDialog::CentreOnScreen()

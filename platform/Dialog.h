@@ -1,10 +1,10 @@
 #pragma once
 
 // A modal window with the system's dialog look, owned by the window it
-// serves: the system message font, layout values given at 96 dots per inch
-// and scaled to the system's, a plain background colour, a nested message
-// loop with keyboard navigation, and a modal result that ends it. It hosts
-// controls (ControlHost.h).
+// serves: the system message font, layout values in pixels at the skin's
+// scale (Layout.h), a plain background colour, a nested message loop with
+// keyboard navigation, and a modal result that ends it. It hosts controls
+// (ControlHost.h).
 
 #include <windows.h>
 
@@ -32,7 +32,7 @@ public:
     bool IsShowingModal() const { return InModalLoop; }
 
     void SetCaption(const std::string& caption);
-    // Outer size in 96-dpi units.
+    // Outer size, the system's frame included.
     void SetOuterSize(int width, int height);
     void SetOuterHeight(int height);
     void CentreOnScreen();
@@ -42,8 +42,8 @@ public:
 protected:
     // Creates the hidden top-level window, owned by owner (it then stays
     // above it and has no taskbar button of its own); width and height are
-    // at 96 dpi, of the client area when clientSize is set, else of the
-    // whole window.
+    // those of the client area when clientSize is set, else of the whole
+    // window.
     void CreateForm(const char* className, const std::string& caption, DWORD style, int width, int height,
                     bool clientSize, COLORREF background, HWND owner);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

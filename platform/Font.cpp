@@ -1,11 +1,13 @@
 #include "platform/Font.h"
 
+#include <cstdlib>
+
+#include "platform/Layout.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
 namespace {
 
-constexpr int kPointsPerInch = 72;
 constexpr COLORREF kSystemColorFlag = 0x80000000u;
 
 int ScreenPixelsPerInch()
@@ -27,6 +29,8 @@ TFontAttributes MessageFontAttributes()
         attributes.Face = metrics.lfMessageFont;
     else
         GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof attributes.Face, &attributes.Face);
+    // The system sizes it for its own resolution; the setup's texts keep the skin's.
+    attributes.Face.lfHeight = layout::AtDesignDpi(attributes.Face.lfHeight, ScreenPixelsPerInch());
     attributes.Color = GetSysColor(COLOR_WINDOWTEXT);
     return attributes;
 }
@@ -34,13 +38,12 @@ TFontAttributes MessageFontAttributes()
 int FontPointSize(const TFontAttributes& attributes)
 {
     // A negative height is the character height, the one points measure.
-    const int height = attributes.Face.lfHeight < 0 ? -attributes.Face.lfHeight : attributes.Face.lfHeight;
-    return MulDiv(height, kPointsPerInch, ScreenPixelsPerInch());
+    return layout::PixelsToPoints(std::abs(attributes.Face.lfHeight));
 }
 
 void SetFontPointSize(TFontAttributes& attributes, int points)
 {
-    attributes.Face.lfHeight = -MulDiv(points, ScreenPixelsPerInch(), kPointsPerInch);
+    attributes.Face.lfHeight = -layout::PointsToPixels(points);
 }
 
 TFont::TFont(const TFontAttributes& attributes) : FontAttributes(attributes), Object(CreateFontIndirectA(&attributes.Face))

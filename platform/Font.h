@@ -12,10 +12,11 @@ struct TFontAttributes {
     COLORREF Color = 0;
 };
 
-// The system's message font in the system's window text colour.
+// The system's message font in the system's window text colour, as high as
+// at the design resolution (Layout.h).
 TFontAttributes MessageFontAttributes();
 
-// Sizes in points at the screen's resolution.
+// Sizes in points at the design resolution.
 int FontPointSize(const TFontAttributes& attributes);
 void SetFontPointSize(TFontAttributes& attributes, int points);
 

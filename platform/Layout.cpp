@@ -6,6 +6,16 @@ namespace layout {
 
 namespace {
 
+constexpr int kPointsPerInch = 72;
+
+// a * b / c rounded to the nearest integer, halves away from zero, as the
+// system's MulDiv; c is positive.
+int MulDivRounded(int a, int b, int c)
+{
+    const long long product = static_cast<long long>(a) * b;
+    return static_cast<int>((product >= 0 ? product + c / 2 : product - c / 2) / c);
+}
+
 // One side pair of an anchored child: both sides anchored stretch it, the far
 // side alone moves it, neither keeps it centred on its old share of the space.
 void Anchor(int& nearEdge, int& farEdge, bool nearAnchored, bool farAnchored, int growth)
@@ -59,6 +69,21 @@ TRect Claim(TRect& free, const TChild& child)
 }
 
 }  // namespace
+
+int AtDesignDpi(int length, int systemDpi)
+{
+    return systemDpi > 0 ? MulDivRounded(length, kDesignDpi, systemDpi) : length;
+}
+
+int PointsToPixels(int points)
+{
+    return MulDivRounded(points, kDesignDpi, kPointsPerInch);
+}
+
+int PixelsToPoints(int pixels)
+{
+    return MulDivRounded(pixels, kPointsPerInch, kDesignDpi);
+}
 
 std::vector<TRect> ArrangeChildren(TSize clientSize, int border, const std::vector<TChild>& children)
 {

@@ -24,6 +24,21 @@ struct TSize {
     int Width = 0, Height = 0;
 };
 
+// The setup shows everything in the skin's pixels. The skin is a picture
+// cut to shape and drawn pixel for pixel (stretched, it would blur and its
+// outline would no longer fit), so the pages, the dialogs and every font
+// keep that scale beside it, whatever the screen's resolution: layout values
+// are pixels, and a font of n points is as many pixels high as at this
+// resolution.
+constexpr int kDesignDpi = 96;
+
+// A length the system gives at its resolution (the height of its message
+// font, say), at the design resolution.
+int AtDesignDpi(int length, int systemDpi);
+// A font's size at the design resolution, rounded as the system rounds.
+int PointsToPixels(int points);
+int PixelsToPoints(int pixels);
+
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 struct TAnchors {

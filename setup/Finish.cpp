@@ -18,8 +18,8 @@ void MakeShellLink(const TShortcut& link)
 
 void StartProgram(HWND owner, const TProgramStart& start)
 {
-    ShellExecuteA(owner, "open", start.File.c_str(), start.Parameters.empty() ? nullptr : start.Parameters.c_str(),
-                  nullptr, SW_SHOW);
+    const auto orNull = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
+    ShellExecuteA(owner, "open", start.File.c_str(), orNull(start.Parameters), orNull(start.WorkingFolder), SW_SHOW);
 }
 
 // Registration comes after the log: an entry in the list of programs whose
@@ -40,8 +40,7 @@ void RecordInstallation(const TFinishPlan& plan, TSetupLogBook& book, const std:
 
 }  // namespace
 
-bool PerformFinish(const TFinishPlan& plan, const std::string& destination, TSetupLogBook& book,
-                   const std::string& aside, HWND owner)
+bool PerformFinish(const TFinishPlan& plan, TSetupLogBook& book, const std::string& aside, HWND owner)
 {
     book.LogFileName = plan.LogFileName;
     book.KeyName = plan.KeyName;
@@ -58,10 +57,7 @@ bool PerformFinish(const TFinishPlan& plan, const std::string& destination, TSet
         return false;
     }
     if (plan.ReadMeViewer) StartProgram(owner, *plan.ReadMeViewer);
-    if (plan.Program) {
-        SetCurrentDirectoryA(destination.c_str());
-        StartProgram(owner, *plan.Program);
-    }
+    if (plan.Program) StartProgram(owner, *plan.Program);
     return true;
 }
 

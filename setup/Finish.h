@@ -16,8 +16,7 @@
 // False when the shortcut, the log or the registration failed: the error was
 // shown once, and the log and the entry this finish made are gone again.
 // aside: the folder where an earlier installation's log is kept.
-bool PerformFinish(const TFinishPlan& plan, const std::string& destination, TSetupLogBook& book,
-                   const std::string& aside, HWND owner);
+bool PerformFinish(const TFinishPlan& plan, TSetupLogBook& book, const std::string& aside, HWND owner);
 
 // Takes back what a run that did not install made, hides the wizard and ends
 // the message loop with the exit code. The windows are destroyed in order

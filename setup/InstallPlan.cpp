@@ -109,7 +109,7 @@ TFinishPlan FinishPlan(const TSetupSettings& settings, const std::string& destin
     plan.LogFileName = d + "\\" + kSetupLogName;
     plan.KeyName = settings.Title;
     plan.DisplayTitle = settings.Title;
-    if (readMe) plan.ReadMeViewer = TProgramStart{kReadMeViewer, d + "\\" + settings.ReadMe};
-    if (launchProg) plan.Program = TProgramStart{d + "\\" + settings.TargetFile, ""};
+    if (readMe) plan.ReadMeViewer = TProgramStart{kReadMeViewer, d + "\\" + settings.ReadMe, ""};
+    if (launchProg) plan.Program = TProgramStart{d + "\\" + settings.TargetFile, "", d};
     return plan;
 }

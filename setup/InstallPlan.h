@@ -61,6 +61,10 @@ void RecordStep(const TInstallStep& step, TSetupLogBook& book);
 
 struct TProgramStart {
     std::string File, Parameters;
+    // The started program's current folder; empty: the setup's own. The
+    // setup never changes its own: it would hold the installation folder,
+    // which cannot be removed while a process has it as its current folder.
+    std::string WorkingFolder;
 };
 
 // The finish actions for the choices made on the Finish page.
@@ -68,7 +72,7 @@ struct TFinishPlan {
     std::optional<TShortcut> DesktopLink;  // none when not chosen or no desktop folder is known
     std::string LogFileName, KeyName, DisplayTitle;
     std::optional<TProgramStart> ReadMeViewer;
-    // Started with Destination as the current folder, which the program inherits.
+    // Started with Destination as its current folder.
     std::optional<TProgramStart> Program;
 };
 TFinishPlan FinishPlan(const TSetupSettings& settings, const std::string& destination, const std::string& desktopFolder,

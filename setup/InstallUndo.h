@@ -81,11 +81,11 @@ bool IsProductKeyName(const std::string& key);
 
 #ifdef _WIN32
 struct TRemovalResult {
-    std::vector<std::string> Left;         // files and shortcuts still there: in use
+    std::vector<std::string> Left;         // files, shortcuts and folders still there: in use
     std::vector<std::string> BehindLinks;  // not touched: a junction or symbolic link stood in the way
 };
 // Removes in the given order: files (read-only ones too), then folders, each
 // folder only when empty, each only when no junction or symbolic link stands
-// between its Root and it.
+// between its Root and it. A folder that is not empty stays unreported.
 TRemovalResult PerformRemovals(const std::vector<TRemoval>& removals);
 #endif

@@ -25,6 +25,9 @@ TWizardState EnterPage(TWizardState state, TWizardPage page)
         state.ForwardEnabled = false;
         break;
     }
+    // The run goes on inside the click that started it, and the Finish page
+    // has installed already: no Cancel there would take anything back.
+    state.CancelEnabled = CancelLeaving(page) != TLeaving::Ignore;
     return state;
 }
 

@@ -17,6 +17,8 @@ struct TWizardState {
     bool BackEnabled = true;
     bool ForwardEnabled = true;
     bool LicenceChecked = false;
+    // Cancel is shown enabled only where it does something.
+    bool CancelEnabled = true;
 };
 
 // The state on entering a page. The Copy page runs the installation as it

@@ -55,8 +55,7 @@ void DiscardWaitingInput()
 }  // namespace
 
 TSetupForm::TSetupForm()
-    : THostWindow<TZupForm>(kDesignDpi),
-      Backbutton(Handle(), {kBackDesign.Left, kBackDesign.Top}),
+    : Backbutton(Handle(), {kBackDesign.Left, kBackDesign.Top}),
       Forwardbutton(Handle(), {kForwardDesign.Left, kForwardDesign.Top}),
       Cancelbutton(Handle(), {kCancelDesign.Left, kCancelDesign.Top})
 {
@@ -218,6 +217,7 @@ void TSetupForm::ShowButtons()
 {
     Backbutton.SetButtonEnabled(Wizard.State().BackEnabled);
     Forwardbutton.SetButtonEnabled(Wizard.State().ForwardEnabled);
+    Cancelbutton.SetButtonEnabled(Wizard.State().CancelEnabled);
 }
 
 TSetupExit TSetupForm::RunInstallation()
@@ -230,8 +230,7 @@ TSetupExit TSetupForm::RunInstallation()
 bool TSetupForm::FinishSetup()
 {
     const TFinishChoices& actions = Wizard.FinishActions();
-    const std::string& destination = Wizard.Choices().Destination;
-    const TFinishPlan plan = FinishPlan(Settings, destination, DesktopFolder(), actions.DesktopIcon, actions.ReadMe,
-                                        actions.LaunchProg);
-    return PerformFinish(plan, destination, LogBook, Workspace + kReplacedFolder, Handle());
+    const TFinishPlan plan = FinishPlan(Settings, Wizard.Choices().Destination, DesktopFolder(), actions.DesktopIcon,
+                                        actions.ReadMe, actions.LaunchProg);
+    return PerformFinish(plan, LogBook, Workspace + kReplacedFolder, Handle());
 }

@@ -137,3 +137,34 @@ TEST(Layout, WizardPagesNestInsideTheResizedTextPanel)
 }
 
 }  // namespace
+
+namespace {
+
+// The setup's texts keep the skin's scale: the system's message font, sized
+// for any resolution, comes back to its 96-dpi height, and the headings made
+// from it (two points larger) are the same pixels high everywhere.
+TEST(Layout, FontsKeepTheSkinsScaleAtEveryResolution)
+{
+    const struct {
+        int systemDpi, messageHeight;  // as the system gives its 9-point message font
+    } screens[] = {{96, -12}, {120, -15}, {144, -18}, {192, -24}, {0, -12}};
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(screen.systemDpi);
+        const int height = layout::AtDesignDpi(screen.messageHeight, screen.systemDpi);
+        EXPECT_EQ(height, -12);
+        EXPECT_EQ(layout::PixelsToPoints(-height), 9);
+        EXPECT_EQ(layout::PointsToPixels(layout::PixelsToPoints(-height) + 2), 15);
+    }
+    // Rounded to the nearest pixel or point, as the system rounds.
+    const struct {
+        int points, pixels;
+    } sizes[] = {{8, 11}, {10, 13}, {12, 16}, {0, 0}};
+    for (const auto& size : sizes) EXPECT_EQ(layout::PointsToPixels(size.points), size.pixels) << size.points;
+    EXPECT_EQ(layout::PixelsToPoints(11), 8);
+    EXPECT_EQ(layout::PixelsToPoints(13), 10);
+    EXPECT_EQ(layout::AtDesignDpi(-16, 120), -13);
+    EXPECT_EQ(layout::AtDesignDpi(-11, 144), -7);
+    EXPECT_EQ(layout::AtDesignDpi(16, 120), 13);
+}
+
+}  // namespace

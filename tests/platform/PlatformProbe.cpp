@@ -134,7 +134,7 @@ public:
 
 class TProbe {
 public:
-    TProbe() : Form(kDesignDpi)
+    TProbe()
     {
         SetWindowTextA(Form.Handle(), "Platform probe");
         Form.SetBounds(100, 100, 480, 400);

@@ -202,9 +202,11 @@ TEST(InstallPlan, FinishActionsForTheChoicesMade)
     ASSERT_TRUE(all.ReadMeViewer);
     EXPECT_EQ(all.ReadMeViewer->File, "notepad.exe");
     EXPECT_EQ(all.ReadMeViewer->Parameters, kDestination + "\\Docs\\Read Me.txt");
+    EXPECT_EQ(all.ReadMeViewer->WorkingFolder, "");
     ASSERT_TRUE(all.Program);
     EXPECT_EQ(all.Program->File, kDestination + "\\App.exe");
     EXPECT_EQ(all.Program->Parameters, "");
+    EXPECT_EQ(all.Program->WorkingFolder, kDestination);
 
     const TFinishPlan none = FinishPlan(s, kDestination, "C:\\Users\\Public\\Desktop\\", false, false, false);
     EXPECT_FALSE(none.DesktopLink || none.ReadMeViewer || none.Program);

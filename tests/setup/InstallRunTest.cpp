@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "setup/InstallRun.h"
+#include "setup/InstallUndo.h"
 #include "tests/ShellLinkReader.h"
 #include "tests/TestSupport.h"
 #include "utilities/FileSystem.h"
@@ -211,6 +212,37 @@ TEST_F(InstallRun, ProgramFolderThatCannotBeMadeStopsTheRunBeforeTheShortcuts)
     }
     EXPECT_EQ(book.Entries().front(), "COPYFILE=" + Destination + "\\ReadMe.txt");
     EXPECT_FALSE(files::DirectoryExists(Programs + "No Such Group"));
+}
+
+}  // namespace
+
+namespace {
+
+// A folder a program works in (as its current folder) cannot go: it is left
+// and named, like a file in use. One the user still keeps something in stays
+// unnamed.
+TEST(PerformRemovals, FolderInUseIsLeftAndNamedOneNotEmptyIsNot)
+{
+    TTempFolder temp;
+    const std::string root = temp.Text() + "App", held = root + "\\Held", kept = root + "\\Kept";
+    files::ForceDirectories(held);
+    files::ForceDirectories(kept);
+    WriteAll(kept + "\\mine.txt", TextBytes("mine"));
+    const std::vector<TRemoval> removals{{TRemovalKind::Folder, held, root}, {TRemovalKind::Folder, kept, root}};
+
+    char before[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, before), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(held.c_str()));
+    const TRemovalResult whileHeld = PerformRemovals(removals);
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(whileHeld.Left, std::vector<std::string>{held});
+    EXPECT_TRUE(whileHeld.BehindLinks.empty());
+    EXPECT_TRUE(files::DirectoryExists(held));
+
+    const TRemovalResult freed = PerformRemovals(removals);
+    EXPECT_TRUE(freed.Left.empty());
+    EXPECT_FALSE(files::DirectoryExists(held));
+    EXPECT_TRUE(files::DirectoryExists(kept));
 }
 
 }  // namespace

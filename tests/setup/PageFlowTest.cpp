@@ -7,21 +7,23 @@ namespace {
 TEST(PageFlow, ButtonsOfEveryPage)
 {
     // Page 2 leaves Forward as it was and page 3 both buttons; the others set what they need.
+    // Cancel shows whether it does anything on the page.
     const struct {
         TWizardPage page;
         bool backFromOff, forwardFromOff;
         bool backFromOn, forwardFromOn;
+        bool cancel;  // whatever it was before
     } cases[] = {
-        {pgWelcome, false, true, false, true},
-        {pgLicence, true, false, true, false},
-        {pgDestination, true, false, true, true},
-        {pgFolder, false, false, true, true},
-        {pgCopy, false, false, false, false},
-        {pgFinish, false, true, false, true},
+        {pgWelcome, false, true, false, true, true},
+        {pgLicence, true, false, true, false, true},
+        {pgDestination, true, false, true, true, true},
+        {pgFolder, false, false, true, true, true},
+        {pgCopy, false, false, false, false, false},
+        {pgFinish, false, true, false, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.page));
-        TWizardState off{pgWelcome, false, false, true}, on{pgWelcome, true, true, true};
+        TWizardState off{pgWelcome, false, false, true, false}, on{pgWelcome, true, true, true, true};
         off = EnterPage(off, c.page);
         on = EnterPage(on, c.page);
         EXPECT_EQ(off.Page, c.page);
@@ -30,6 +32,8 @@ TEST(PageFlow, ButtonsOfEveryPage)
         EXPECT_EQ(on.BackEnabled, c.backFromOn);
         EXPECT_EQ(on.ForwardEnabled, c.forwardFromOn);
         EXPECT_EQ(on.LicenceChecked, c.page != pgLicence);
+        EXPECT_EQ(off.CancelEnabled, c.cancel);
+        EXPECT_EQ(on.CancelEnabled, c.cancel);
     }
 }
 

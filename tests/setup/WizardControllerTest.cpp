@@ -14,7 +14,7 @@ struct TExpected {
     TInput input;
     TWizardCommand command;
     TWizardPage page;
-    bool back, forward;
+    bool back, forward, cancel;
 };
 
 TWizardCommand Apply(TWizardController& wizard, TInput input)
@@ -50,6 +50,7 @@ void Walk(TWizardController& wizard, const std::vector<TExpected>& script)
         EXPECT_EQ(wizard.Page(), e.page);
         EXPECT_EQ(wizard.State().BackEnabled, e.back);
         EXPECT_EQ(wizard.State().ForwardEnabled, e.forward);
+        EXPECT_EQ(wizard.State().CancelEnabled, e.cancel);
     }
 }
 
@@ -60,34 +61,34 @@ TEST(WizardController, WithLicenceToAnInstallation)
     TWizardController wizard(true, AllOffered());
     EXPECT_EQ(wizard.Page(), pgWelcome);
     Walk(wizard, {
-                     {I::Back, C::None, pgWelcome, false, true},
-                     {I::Cancel, C::AskToCancel, pgWelcome, false, true},  // the user says no: nothing else happens
-                     {I::Forward, C::ShowPage, pgLicence, true, false},
-                     {I::Forward, C::None, pgLicence, true, false},  // Forward disabled
-                     {I::Check, C::None, pgLicence, true, true},
-                     {I::Clear, C::None, pgLicence, true, false},
-                     {I::Check, C::None, pgLicence, true, true},
-                     {I::Forward, C::ShowPage, pgDestination, true, true},
-                     {I::Back, C::ShowPage, pgLicence, true, false},  // every visit asks anew
-                     {I::Close, C::AskToCancel, pgLicence, true, false},
-                     {I::Check, C::None, pgLicence, true, true},
-                     {I::Back, C::ShowPage, pgWelcome, false, true},
-                     {I::Forward, C::ShowPage, pgLicence, true, false},
-                     {I::Check, C::None, pgLicence, true, true},
-                     {I::Forward, C::ShowPage, pgDestination, true, true},
-                     {I::Forward, C::ShowPage, pgFolder, true, true},
-                     {I::Back, C::ShowPage, pgDestination, true, true},
-                     {I::Forward, C::ShowPage, pgFolder, true, true},
-                     {I::Forward, C::RunInstallation, pgCopy, false, false},
-                     {I::Cancel, C::None, pgCopy, false, false},  // the run is not interrupted
-                     {I::Close, C::None, pgCopy, false, false},
-                     {I::Installed, C::ShowPage, pgFinish, false, true},
-                     {I::Back, C::None, pgFinish, false, true},
-                     {I::Cancel, C::None, pgFinish, false, true},
-                     {I::Forward, C::FinishSetup, pgFinish, false, true},
-                     {I::Forward, C::None, pgFinish, false, true},  // a second click while finishing
-                     {I::Close, C::None, pgFinish, false, true},
-                     {I::Finished, C::End, pgFinish, false, true},
+                     {I::Back, C::None, pgWelcome, false, true, true},
+                     {I::Cancel, C::AskToCancel, pgWelcome, false, true, true},  // the user says no: nothing else happens
+                     {I::Forward, C::ShowPage, pgLicence, true, false, true},
+                     {I::Forward, C::None, pgLicence, true, false, true},  // Forward disabled
+                     {I::Check, C::None, pgLicence, true, true, true},
+                     {I::Clear, C::None, pgLicence, true, false, true},
+                     {I::Check, C::None, pgLicence, true, true, true},
+                     {I::Forward, C::ShowPage, pgDestination, true, true, true},
+                     {I::Back, C::ShowPage, pgLicence, true, false, true},  // every visit asks anew
+                     {I::Close, C::AskToCancel, pgLicence, true, false, true},
+                     {I::Check, C::None, pgLicence, true, true, true},
+                     {I::Back, C::ShowPage, pgWelcome, false, true, true},
+                     {I::Forward, C::ShowPage, pgLicence, true, false, true},
+                     {I::Check, C::None, pgLicence, true, true, true},
+                     {I::Forward, C::ShowPage, pgDestination, true, true, true},
+                     {I::Forward, C::ShowPage, pgFolder, true, true, true},
+                     {I::Back, C::ShowPage, pgDestination, true, true, true},
+                     {I::Forward, C::ShowPage, pgFolder, true, true, true},
+                     {I::Forward, C::RunInstallation, pgCopy, false, false, false},
+                     {I::Cancel, C::None, pgCopy, false, false, false},  // the run is not interrupted
+                     {I::Close, C::None, pgCopy, false, false, false},
+                     {I::Installed, C::ShowPage, pgFinish, false, true, false},
+                     {I::Back, C::None, pgFinish, false, true, false},
+                     {I::Cancel, C::None, pgFinish, false, true, false},
+                     {I::Forward, C::FinishSetup, pgFinish, false, true, false},
+                     {I::Forward, C::None, pgFinish, false, true, false},  // a second click while finishing
+                     {I::Close, C::None, pgFinish, false, true, false},
+                     {I::Finished, C::End, pgFinish, false, true, false},
                  });
     // The boxes as the Finish page reported them; the ReadMe box was cleared.
     EXPECT_TRUE(wizard.FinishActions().DesktopIcon);
@@ -99,11 +100,11 @@ TEST(WizardController, WithLicenceToAnInstallation)
 TEST(WizardController, EveryWayOutAndItsExitCode)
 {
     const auto toCopy = std::vector<TExpected>{
-        {I::Forward, C::ShowPage, pgDestination, true, true},  // no licence: its page is skipped
-        {I::Back, C::ShowPage, pgWelcome, false, true},
-        {I::Forward, C::ShowPage, pgDestination, true, true},
-        {I::Forward, C::ShowPage, pgFolder, true, true},
-        {I::Forward, C::RunInstallation, pgCopy, false, false},
+        {I::Forward, C::ShowPage, pgDestination, true, true, true},  // no licence: its page is skipped
+        {I::Back, C::ShowPage, pgWelcome, false, true, true},
+        {I::Forward, C::ShowPage, pgDestination, true, true, true},
+        {I::Forward, C::ShowPage, pgFolder, true, true, true},
+        {I::Forward, C::RunInstallation, pgCopy, false, false, false},
     };
     const struct {
         const char* way;
@@ -112,12 +113,12 @@ TEST(WizardController, EveryWayOutAndItsExitCode)
         TSetupExit exit;
         bool anyAction;
     } cases[] = {
-        {"cancel confirmed on a page", 4, {{I::Cancel, C::AskToCancel, pgFolder, true, true}, {I::Confirmed, C::End, pgFolder, true, true}}, kExitCancelled, false},
-        {"cancel at a failed copy", 5, {{I::RunCancelled, C::End, pgCopy, false, false}}, kExitCancelled, false},
-        {"an error in the run", 5, {{I::RunFailed, C::End, pgCopy, false, false}}, kExitFailed, false},
-        {"a failed finish", 5, {{I::Installed, C::ShowPage, pgFinish, false, true}, {I::Forward, C::FinishSetup, pgFinish, false, true}, {I::FinishFailed, C::End, pgFinish, false, true}}, kExitFailed, true},
+        {"cancel confirmed on a page", 4, {{I::Cancel, C::AskToCancel, pgFolder, true, true, true}, {I::Confirmed, C::End, pgFolder, true, true, true}}, kExitCancelled, false},
+        {"cancel at a failed copy", 5, {{I::RunCancelled, C::End, pgCopy, false, false, false}}, kExitCancelled, false},
+        {"an error in the run", 5, {{I::RunFailed, C::End, pgCopy, false, false, false}}, kExitFailed, false},
+        {"a failed finish", 5, {{I::Installed, C::ShowPage, pgFinish, false, true, false}, {I::Forward, C::FinishSetup, pgFinish, false, true, false}, {I::FinishFailed, C::End, pgFinish, false, true, false}}, kExitFailed, true},
         // Closing the window on the Finish page keeps and registers the installation, and starts nothing.
-        {"closed on the Finish page", 5, {{I::Installed, C::ShowPage, pgFinish, false, true}, {I::Close, C::FinishSetup, pgFinish, false, true}, {I::Finished, C::End, pgFinish, false, true}}, kExitInstalled, false},
+        {"closed on the Finish page", 5, {{I::Installed, C::ShowPage, pgFinish, false, true, false}, {I::Close, C::FinishSetup, pgFinish, false, true, false}, {I::Finished, C::End, pgFinish, false, true, false}}, kExitInstalled, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.way);

@@ -12,20 +12,26 @@ hklm_key() { echo "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall
 has_key() { wine reg query "$(hklm_key "$1")" /reg:$bits >/dev/null 2>&1; }
 no_key() { ! has_key "$1"; }
 
-# install TITLE DESTNAME [pick]: the wizard installs App.exe, ReadMe.txt,
+# install TITLE DESTNAME [pick|launch]: the wizard installs App.exe, ReadMe.txt,
 # Additional\Docs\Deep\Guide.txt (whose folders the setup makes without recording them)
 # and Uninstall.exe, with a program folder and the desktop shortcut; "pick"
-# takes the first existing program folder from the list instead of making one.
+# takes the first existing program folder from the list instead of making one;
+# "launch" makes App.exe a program that runs until it is ended, and the Finish
+# page opens the ReadMe and starts it.
 install() {
-    local payload=$work/payload-$2
+    local payload=$work/payload-$2 finish=()
     forget_install "$2" "$1" "$(unix_path "$common_programs\\$1")" "$(unix_path "$common_desktop\\$1.lnk")"
     make_payload "$payload"
     mkdir -p "$payload/Additional/Docs/Deep"
     printf 'Guide.\r\n' >"$payload/Additional/Docs/Deep/Guide.txt"
     cp "$uninstaller" "$payload/Uninstall.exe"
+    if [ "${3:-}" = launch ]; then
+        cp "$file_holder" "$payload/App.exe"
+        finish=('ReadMe=ReadMe.txt' 'LaunchProg=1')
+    fi
     setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'Addfile=ReadMe.txt' 'Addfile=Additional\Docs\Deep\Guide.txt' \
         'Addfile=Uninstall.exe' "VistraneTitle=$1" 'Language=English' "Destination=$2" "Folder=$1" \
-        'DesktopIcon=1' 'PerMachine=1' >"$payload/Setup.ini"
+        'DesktopIcon=1' 'PerMachine=1' "${finish[@]}" >"$payload/Setup.ini"
     pack "$payload" "$work/Setup-$2.exe" || { echo "FAILED: packing"; failed=1; return 1; }
     start_setup "$work/Setup-$2.exe"
     await_buttons $disabled $normal || { echo "FAILED: $1: no Welcome page"; failed=1; return 1; }
@@ -166,6 +172,72 @@ scenario_in_use() {
     check "the installation folder is gone" await_gone "$d"
 }
 
+# ---- programs the finish actions started from the installation folder: the
+# ReadMe viewer, and the program, which has the folder as its current one
+# while it runs. Then the folder cannot go: it is named, the exit code is 1,
+# and the uninstaller stays for another run, which removes everything once
+# the program has ended, also when it is started the moment the program ends.
+scenario_launched() {
+    echo "== programs started by the setup"
+    local title='Zoreva Launched' dest=ZorevaLaunched d running=0
+    d=$(unix_path "$program_files\\$dest")
+    install "$title" $dest launch || return
+    for _ in $(seq "$(tries 100)"); do pgrep -f "$dest.App\.exe" >/dev/null && running=1 && break; sleep 0.1; done
+    check "the setup started the program" [ $running = 1 ]
+    check "and the ReadMe viewer" await_window 'ReadMe.txt - Notepad'
+    start_uninstaller "$program_files\\$dest\\Uninstall.exe" /S
+    await_exit || return
+    check "while the program runs: exit code 1" [ "$exit_code" = 1 ]
+    check "the folder stays with the uninstaller and its log" [ -f "$d/Uninstall.exe" -a -f "$d/setup.log" ]
+    check "the ReadMe and the other files are gone" [ ! -e "$d/ReadMe.txt" -a ! -e "$d/Additional" ]
+    check "the entry stays" has_key "$title"
+    start_uninstaller "$program_files\\$dest\\Uninstall.exe"
+    check "asked again" await_window '^Uninstall$' || return
+    sleep 0.5
+    click_box_button '^Uninstall$' 0 2
+    # The uninstaller gives the program a few seconds to end before it tells what is left.
+    await_window_gone '^Uninstall$'
+    check "the summary" await_window '^Uninstall$' || return
+    sleep 0.5
+    import -window root "$PWD/uninstall-folder-in-use.png"
+    click_box_button '^Uninstall$' 0 1
+    await_exit || return
+    check "the summary's run: exit code 1" [ "$exit_code" = 1 ]
+    wine taskkill /f /im notepad.exe >/dev/null 2>&1
+    wine taskkill /f /im App.exe >/dev/null 2>&1
+    start_uninstaller "$program_files\\$dest\\Uninstall.exe" /S
+    await_exit || return
+    check "once the program has ended: exit code 0" [ "$exit_code" = 0 ]
+    check_removed "$title" $dest "$common_programs\\$title"
+    check "the installation folder is gone" await_gone "$d"
+}
+
+# ---- a program from elsewhere working in the installation folder, as a
+# program started from it does for a moment after it was closed: all the
+# files go, the folder is left and named while held (exit code 1).
+scenario_folder_held() {
+    echo "== installation folder held"
+    local title='Zoreva Held' dest=ZorevaHeld d holder
+    d=$(unix_path "$program_files\\$dest")
+    install "$title" $dest || return
+    (cd "$d" && exec wine "$file_holder") >/dev/null 2>&1 &
+    holder=$!
+    for _ in $(seq "$(tries 100)"); do pgrep -f "file_holder" >/dev/null && break; sleep 0.1; done
+    sleep 1
+    start_uninstaller "$program_files\\$dest\\Uninstall.exe" /S
+    await_exit || return
+    check "while the folder is held: exit code 1" [ "$exit_code" = 1 ]
+    check "the uninstaller and its log stay in it" [ "$(ls -A "$d" | tr '\n' ' ')" = 'Uninstall.exe setup.log ' ]
+    check "the entry stays" has_key "$title"
+    wine taskkill /f /im "$(basename "$file_holder")" >/dev/null 2>&1
+    wait $holder 2>/dev/null
+    start_uninstaller "$program_files\\$dest\\Uninstall.exe" /S
+    await_exit || return
+    check "once it is free: exit code 0" [ "$exit_code" = 0 ]
+    check_removed "$title" $dest "$common_programs\\$title"
+    check "the installation folder is gone" await_gone "$d"
+}
+
 # ---- a log edited to name a file outside the installation, one in the
 # Windows folder and a system folder: none of them is touched
 scenario_edited_log() {
@@ -253,5 +325,5 @@ scenario_missing_log() {
 }
 
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${UNINSTALL_SCENARIOS:-silent question in_use edited_log links_and_spellings missing_log}; do run scenario_$scenario; done
+for scenario in ${UNINSTALL_SCENARIOS:-silent question in_use launched folder_held edited_log links_and_spellings missing_log}; do run scenario_$scenario; done
 exit $failed

@@ -22,9 +22,10 @@ time_factor=${ZOREVA_TIME_FACTOR:-1}
 tries() { echo $(($1 * time_factor)); }
 
 work=$(mktemp -d)
-setup_pid=
+setup_pid= dpi_changed=
 cleanup() {
     [ -n "$setup_pid" ] && kill "$setup_pid" 2>/dev/null
+    [ -n "$dpi_changed" ] && set_dpi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -336,6 +337,7 @@ scenario_copy_retry() {
     mkdir -p "$d/App.exe"
     start_setup "$work/RetrySetup.exe"
     check "Welcome" await_buttons $disabled $normal || return
+    check "Cancel is enabled before the copy" [ "$(button_colour $cancel_x)" = $normal ]
     click_button $forward_x
     check "Destination" await_buttons $normal $normal
     xdotool mousemove $browse_x $browse_y click 1
@@ -350,10 +352,13 @@ scenario_copy_retry() {
     click_button $forward_x
     check "the failed copy is reported" await_window '^Error$' || return
     check "the file before it is copied" cmp -s "$payload/ReadMe.txt" "$d/ReadMe.txt"
+    # The run holds the Copy page: its Cancel is the message box's.
+    check "Cancel shows disabled while the copy runs" [ "$(button_colour $cancel_x)" = $disabled ]
     rmdir "$d/App.exe"
     rest_mouse
     xdotool key Return
     check "after Retry the run reaches Finish" await_buttons $disabled $normal || return
+    check "Cancel shows disabled on Finish" [ "$(button_colour $cancel_x)" = $disabled ]
     click_button $cancel_x
     sleep 1
     check "Cancel on Finish is ignored" kill -0 "$setup_pid"
@@ -826,6 +831,90 @@ scenario_workspace_guard() {
     rm -rf "$ws"
 }
 
+# ---- c: one scale whatever the screen's resolution: at 96 and at 144 dpi the
+# pages and their fonts keep the skin's pixels, and the folder chooser and the
+# confirmation box keep their sizes beside it.
+dpi_key='HKCU\Control Panel\Desktop'
+set_dpi() {  # dots per inch; none: the prefix's own (it sets none of its own here)
+    if [ -n "${1:-}" ]; then
+        dpi_changed=1
+        wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    else
+        wine reg delete "$dpi_key" /v LogPixels /f >/dev/null 2>&1
+        dpi_changed=
+    fi
+}
+window_size() {  # window name pattern: "WIDTHxHEIGHT"
+    local WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name "$1" | head -1)" | grep -E '^(WIDTH|HEIGHT)=')"
+    echo "${WIDTH}x$HEIGHT"
+}
+shoot_wizard() {  # file
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop "${skin_width}x${skin_height}+$left+$top" +repage "$1"
+}
+same_pictures() {  # picture, picture, area within both ("WxH+X+Y", or the whole)
+    local area=${3:-}
+    [ "$(compare -metric AE ${area:+-extract "$area"} "$1" "$2" null: 2>&1)" = 0 ]
+}
+walk_at_dpi() {  # dpi, setup file
+    local at=$work/dpi-$1
+    set_dpi "$1"
+    start_setup "$2"
+    check "$1 dpi: Welcome" await_buttons $disabled $normal || return
+    shoot_wizard "$at-welcome.png"
+    click_button $forward_x
+    check "$1 dpi: Licence" await_buttons $normal $disabled || return
+    shoot_wizard "$at-licence.png"
+    rest_mouse
+    xdotool key space
+    click_button $forward_x
+    check "$1 dpi: Destination" await_buttons $normal $normal || return
+    xdotool mousemove $browse_x $browse_y click 1
+    check "$1 dpi: the folder chooser" await_window 'Choose Folder' || return
+    sleep 0.5
+    window_size 'Choose Folder' >"$at-chooser.size"
+    import -window root "$at-chooser.png"
+    rest_mouse
+    xdotool key Tab Tab space
+    check "$1 dpi: the chooser closes" await_window_gone 'Choose Folder'
+    click_button $cancel_x
+    check "$1 dpi: the confirmation" await_window '^Confirmation!$' || return
+    sleep 0.5
+    window_size '^Confirmation!$' >"$at-confirmation.size"
+    import -window root "$at-confirmation.png"
+    rest_mouse
+    xdotool key space
+    await_exit || return
+    check "$1 dpi: cancelled" [ "$exit_code" = 1 ]
+}
+scenario_dpi() {
+    echo "== 96 and 144 dpi"
+    local payload=$work/dpi n
+    make_payload "$payload"
+    for n in $(seq 1 40); do printf 'Licence line %s of the terms.\r\n' "$n"; done >"$payload/Licence.txt"
+    setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'VistraneTitle=Zoreva Scale' 'Language=English' \
+        'Licence=Licence.txt' 'Destination=ZorevaScale' 'Folder=Zoreva Scale' 'TextBoxColor=$00F0E0D0' \
+        >"$payload/Setup.ini"
+    pack "$payload" "$work/ScaleSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    walk_at_dpi 96 "$work/ScaleSetup.exe"
+    walk_at_dpi 144 "$work/ScaleSetup.exe"
+    set_dpi
+    cp "$work"/dpi-*.png "$PWD/" 2>/dev/null
+    local at96=$work/dpi-96 at144=$work/dpi-144 w96 h96 w144 h144
+    check "144 dpi: the Welcome page as at 96, pixel for pixel" same_pictures "$at96-welcome.png" "$at144-welcome.png"
+    # The scroll bars and the check box are the system's, drawn at its resolution.
+    check "144 dpi: the Licence page's headings and lines as at 96" \
+        same_pictures "$at96-licence.png" "$at144-licence.png" 365x172+40+20
+    check "144 dpi: the confirmation box as large as at 96" \
+        [ "$(cat "$at144-confirmation.size")" = "$(cat "$at96-confirmation.size")" ]
+    IFS=x read -r w96 h96 <"$at96-chooser.size"
+    IFS=x read -r w144 h144 <"$at144-chooser.size"
+    # Its outer size is fixed; the system's taller title bar takes a little of its inside.
+    check "144 dpi: the folder chooser as large as at 96 (${w96}x$h96, ${w144}x$h144)" \
+        [ "$w144" = "$w96" -a $((h96 - h144)) -ge 0 -a $((h96 - h144)) -le 16 ]
+}
+
 # A scenario that failed half-way leaves no setup running for the next one.
 run() {
     "$@"
@@ -842,5 +931,5 @@ run() {
 # The uninstaller's script sources this one for its helpers and runs its own scenarios.
 [ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error finish_error many_files existing_folder mouse_picks launch umlauts workspace_guard}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error finish_error many_files existing_folder mouse_picks launch umlauts workspace_guard dpi}; do run scenario_$scenario; done
 exit $failed

@@ -21,6 +21,9 @@ namespace {
 constexpr int64_t kMaxLogSize = 16 * 1024 * 1024;
 constexpr int kDeleteAttempts = 100;
 constexpr DWORD kDeleteRetryMs = 100;
+// A program the setup started from the installation folder has it as its
+// current folder; one the user has just closed takes a moment to end.
+constexpr int kFolderFreeAttempts = 50;
 // The private folders in Temp the removing copy runs from: "Unz1", "Unz2"...
 constexpr char kCopyFolderPrefix[] = "Unz";
 constexpr unsigned kMaxCopyFolders = 1000;
@@ -201,6 +204,21 @@ void RemoveSelfLater(const std::string& self)
     MoveFileExA(winpath::FolderOf(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+// No program holds the folder: none has it as its current folder, nor keeps
+// it open without sharing its deletion. A folder that is gone is free too.
+bool FolderFree(const std::string& folder)
+{
+    const TFileHandle probe(CreateFileA(folder.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+    return probe || GetLastError() != ERROR_SHARING_VIOLATION;
+}
+
+void AwaitFolderFree(const std::string& folder)
+{
+    for (int attempt = 0; attempt < kFolderFreeAttempts && !FolderFree(folder); ++attempt) Sleep(kDeleteRetryMs);
+}
+
 int RemoveOriginal(const TUninstallCommand& command)
 {
     TKernelHandle original(reinterpret_cast<HANDLE>(command.OriginalProcess));
@@ -213,7 +231,12 @@ int RemoveOriginal(const TUninstallCommand& command)
         Sleep(kDeleteRetryMs);
     // The installation folder goes when empty, as a folder of its own: a junction put in its place goes, not what it points to.
     const std::string installation = winpath::FolderOf(command.OriginalFile);
-    files::RemoveBelow(winpath::FolderOf(installation), installation, true);
+    for (int attempt = 0; attempt < kFolderFreeAttempts &&
+                          files::RemoveBelow(winpath::FolderOf(installation), installation, true) ==
+                              files::TRemoveOutcome::Failed &&
+                          GetLastError() == ERROR_SHARING_VIOLATION;
+         ++attempt)
+        Sleep(kDeleteRetryMs);
     // This copy, and the private folder it runs from, at the next restart: the file first, then its folder.
     const std::string self = OwnFile(), folder = winpath::FolderOf(self);
     MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -232,6 +255,10 @@ TRemovalOutcome RemoveInstallation(const TSetupLog& log, const std::string& self
 {
     const std::string installation = winpath::FolderOf(self);
     TRemovalOutcome outcome;
+    // A program started from the folder that the user has just closed may
+    // hold it a moment longer. Held, the folder could not go (its removal
+    // waits for this process to end): it is left, and named.
+    AwaitFolderFree(installation);
     const TRemovalResult removed = PerformRemovals(plan.Removals);
     outcome.Left = removed.Left;
     outcome.Repeatable = !outcome.Left.empty();
@@ -291,6 +318,11 @@ int Uninstall(const TUninstallCommand& command)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
+    // Started from within the installation folder, this process would hold it
+    // as its current folder, and it could not be removed.
+    char system[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) SetCurrentDirectoryA(system);
     const TUninstallCommand command = ParseUninstallCommand(GetCommandLineA());
     try {
         return command.RemoveOriginal ? RemoveOriginal(command) : Uninstall(command);
