@@ -1,9 +1,65 @@
 #include "setup/SetupLogBookRegistry.h"
 
+#include <optional>
+
 #include "setup/SetupLogBook.h"
 #include "setup/SetupLogWords.h"
+#include "setup/VersionResource.h"
 #include "utilities/Handles.h"
 #include "utilities/SetupError.h"
+
+namespace {
+
+constexpr DWORD kYes = 1;
+
+// The version information the packer gave this program.
+std::optional<version::TVersionInfo> OwnVersionInfo()
+{
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(version::kVersionResourceId),
+                                MAKEINTRESOURCEA(version::kRtVersion));
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes) return std::nullopt;
+    return version::ParseVersionInfo(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, found));
+}
+
+std::string AnsiFromUtf16(const std::u16string& text)
+{
+    if (text.empty()) return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, wide, length, &ansi[0], bytes, nullptr, nullptr);
+    return ansi;
+}
+
+void WriteRegistryNumber(HKEY key, const char* name, DWORD value)
+{
+    const LONG result =
+        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    if (result != ERROR_SUCCESS) throw ESetupError("Failed to set data for '" + std::string(name) + "'");
+}
+
+// A value an earlier installation wrote goes when this one has none to say.
+void WriteRegistryStringOrNone(HKEY key, const char* name, const std::string& value)
+{
+    if (value.empty()) RegDeleteValueA(key, name);
+    else WriteRegistryString(key, name, value);
+}
+
+uint64_t BytesOfFiles(const std::vector<std::string>& paths)
+{
+    uint64_t bytes = 0;
+    for (const std::string& path : paths) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+            bytes += uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+    }
+    return bytes;
+}
+
+}  // namespace
 
 void WriteRegistryString(HKEY key, const char* name, const std::string& value)
 {
@@ -21,6 +77,18 @@ void TSetupLogBook::RegisterUninstall() const
         return;  // without the rights to make it, the log is still written
     WriteRegistryString(key.Get(), "DisplayName", DisplayTitle);
     WriteRegistryString(key.Get(), "UninstallString", UninstallString());
+
+    const std::optional<version::TVersionInfo> own = OwnVersionInfo();
+    const auto ownString = [&own](const char16_t* name) {
+        return own ? AnsiFromUtf16(version::VersionString(*own, name).value_or(u"")) : std::string();
+    };
+    WriteRegistryStringOrNone(key.Get(), "DisplayIcon", ProgramFile);
+    WriteRegistryStringOrNone(key.Get(), "DisplayVersion", ownString(u"ProductVersion"));
+    WriteRegistryStringOrNone(key.Get(), "Publisher", ownString(u"CompanyName"));
+    WriteRegistryNumber(key.Get(), "EstimatedSize", KilobytesRoundedUp(BytesOfFiles(CopiedFiles())));
+    WriteRegistryString(key.Get(), "InstallLocation", InstallFolder);
+    WriteRegistryNumber(key.Get(), "NoModify", kYes);
+    WriteRegistryNumber(key.Get(), "NoRepair", kYes);
 }
 
 void TSetupLogBook::UnregisterUninstall() const

@@ -19,10 +19,13 @@
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchive.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "setup/SetupFile.h"
 #include "setup/SetupLogWords.h"
+#include "tools/IconFile.h"
 #include "tools/FileIdentity.h"
 #include "tools/PictureProbe.h"
 #include "tools/SetupCheck.h"
+#include "tools/SetupIdentity.h"
 #include "tools/SetupPayload.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
@@ -51,6 +54,7 @@ const char kHelp[] =
     "      packed before is stored once: both records name the same data, and a\n"
     "      line says how many files were merged and the bytes saved.\n"
     "  build [--with-uninstaller] [--no-check] [--level none|fastest|default|maximum]\n"
+    "        [--product-version X.Y[.Z[.W]]] [--publisher NAME]\n"
     "        --stub STUB.exe --from DIR --out SETUP.exe\n"
     "      Checks DIR as check does and refuses it when it has errors; then packs\n"
     "      the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
@@ -65,6 +69,12 @@ const char kHelp[] =
     "      testing a setup's own start-up errors. --level sets the compression of\n"
     "      every archive in the payload (default: default). Identical files in\n"
     "      one archive are stored once, as with archive.\n"
+    "      STUB.exe must be Zoreva's setup program (Zoreva.exe) without a payload.\n"
+    "      SETUP.exe says it is the product of Setup.ini, not Zoreva: its version\n"
+    "      information names the title as ProductName, Description (or the title)\n"
+    "      as FileDescription, --product-version as its version (0.0.0.0 without\n"
+    "      it) and --publisher as CompanyName; an Icon key naming an .ico file in\n"
+    "      DIR gives it that icon.\n"
     "  check [--with-uninstaller] DIR\n"
     "      Tells what the setup made from DIR would stop on (errors: exit code 1)\n"
     "      or silently ignore or show wrongly (warnings), as Setup.ini:LINE: lines\n"
@@ -316,6 +326,19 @@ void RefuseOutputAmongFiles(const TPayloadMember& archive, const std::string& ou
     }
 }
 
+// Who the setup says it is, from Setup.ini and the command line.
+TSetupIdentity IdentityOf(const std::string& from, const TPayloadPlan& plan, const TArguments& arguments)
+{
+    const TSetupSettings settings =
+        ReadSetupFileThoroughly(files::ReadWholeFile(WithTrailingDelim(from) + kSetupDescription)).Settings;
+    TSetupIdentity identity{settings.Title, settings.Description, ValueOf(arguments, "--product-version"),
+                            ValueOf(arguments, "--publisher"), ""};
+    const TWorkspaceFiles workspace = WorkspaceFilesOf(plan);
+    const std::string* icon = IsIconFileName(settings.Icon) ? workspace.Find(settings.Icon) : nullptr;
+    if (icon) identity.IconFile = *icon;
+    return identity;
+}
+
 // Prints what the check finds in the folder's Setup.ini; false when the setup would not start.
 bool PassesCheck(const std::string& from, const TWorkspaceFiles& workspace)
 {
@@ -342,16 +365,22 @@ int RunCheck(int argc, char** argv)
 int RunBuild(int argc, char** argv)
 {
     const TArguments arguments =
-        ParseArguments(argc, argv, {"--with-uninstaller", "--no-check"}, {"--stub", "--from", "--out", "--level"});
+        ParseArguments(argc, argv, {"--with-uninstaller", "--no-check"},
+                       {"--stub", "--from", "--out", "--level", "--product-version", "--publisher"});
     const std::string stub = ValueOf(arguments, "--stub"), from = ValueOf(arguments, "--from"),
                       out = ValueOf(arguments, "--out");
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
         throw UsageError{"build needs --stub STUB.exe, --from DIR and --out SETUP.exe"};
     const TFileCompressionLevel level = LevelOption(arguments);
+    const std::string productVersion = ValueOf(arguments, "--product-version");
+    if (!productVersion.empty() && !ParseProductVersion(productVersion))
+        throw UsageError{"--product-version takes 1.2, 1.2.3 or 1.2.3.4 (each part up to 65535), not '" +
+                         productVersion + "'"};
 
     // A setup left in the folder would be packed into the next one.
     if (LiesInFolder(out, from)) throw ESetupError("Output would be written into the folder to pack " + from);
     const pe::TPeFile program(stub);
+    CheckStub(program);
     program.CheckRewritable();
     TPayloadPlan plan = PlanPayload(from);
     if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub);
@@ -365,7 +394,11 @@ int RunBuild(int argc, char** argv)
             bar.Show(name, RoundedPercentage(done, plan.ByteCount));
         });
     bar.Show(BaseName(out), 100);
-    const int64_t setupBytes = EmbedPayload(program, payload.Path(), out);
+    pe::TResourceTree resources = program.Resources();
+    ApplyIdentity(resources, IdentityOf(from, plan, arguments));
+    pe::ReplaceResource(resources, pe::TResourceKey::Number(pe::kRtRcData), pe::TResourceKey::Text(kPayloadResource),
+                        pe::WholeFile(payload.Path()));
+    const int64_t setupBytes = program.WriteWithResources(resources, out);
     bar.Finish();
     PrintSummary(plan, setupBytes);
     PrintDuplicates(duplicates);
