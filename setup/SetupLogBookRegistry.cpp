@@ -12,25 +12,25 @@ namespace {
 
 constexpr DWORD kYes = 1;
 
-// The version information the packer gave this program.
-std::optional<version::TVersionInfo> OwnVersionInfo()
+// A string of the version information the packer gave this program, as ANSI
+// text; empty when it has none.
+std::string OwnVersionString(const char16_t* name)
 {
     HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(version::kVersionResourceId),
                                 MAKEINTRESOURCEA(version::kRtVersion));
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return std::nullopt;
-    return version::ParseVersionInfo(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, found));
-}
-
-std::string AnsiFromUtf16(const std::u16string& text)
-{
-    if (text.empty()) return {};
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, wide, length, &ansi[0], bytes, nullptr, nullptr);
+    const auto* bytes = static_cast<const uint8_t*>(loaded ? LockResource(loaded) : nullptr);
+    if (!bytes) return {};
+    const std::optional<version::TTextSpan> text =
+        version::FindVersionString(bytes, SizeofResource(nullptr, found), name);
+    if (!text || text->Units == 0) return {};
+    // Resource data and the values in it are aligned for UTF-16.
+    const auto* wide = reinterpret_cast<const wchar_t*>(bytes + text->Offset);
+    const int units = static_cast<int>(text->Units);
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return {};
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, units, &ansi[0], length, nullptr, nullptr);
     return ansi;
 }
 
@@ -78,13 +78,9 @@ void TSetupLogBook::RegisterUninstall() const
     WriteRegistryString(key.Get(), "DisplayName", DisplayTitle);
     WriteRegistryString(key.Get(), "UninstallString", UninstallString());
 
-    const std::optional<version::TVersionInfo> own = OwnVersionInfo();
-    const auto ownString = [&own](const char16_t* name) {
-        return own ? AnsiFromUtf16(version::VersionString(*own, name).value_or(u"")) : std::string();
-    };
     WriteRegistryStringOrNone(key.Get(), "DisplayIcon", ProgramFile);
-    WriteRegistryStringOrNone(key.Get(), "DisplayVersion", ownString(u"ProductVersion"));
-    WriteRegistryStringOrNone(key.Get(), "Publisher", ownString(u"CompanyName"));
+    WriteRegistryStringOrNone(key.Get(), "DisplayVersion", OwnVersionString(u"ProductVersion"));
+    WriteRegistryStringOrNone(key.Get(), "Publisher", OwnVersionString(u"CompanyName"));
     WriteRegistryNumber(key.Get(), "EstimatedSize", KilobytesRoundedUp(BytesOfFiles(CopiedFiles())));
     WriteRegistryString(key.Get(), "InstallLocation", InstallFolder);
     WriteRegistryNumber(key.Get(), "NoModify", kYes);

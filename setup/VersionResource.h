@@ -1,20 +1,15 @@
 #pragma once
 
-// A program's version information, the resource VS_VERSION_INFO: the fixed
-// part Windows shows as numbers, one table of strings (ProductName,
-// CompanyName and so on) and the languages they are in. The setup reads its
-// own and the packer reads a stub's, so the bytes are untrusted: every length
-// and offset is checked against the block that holds it, and whatever does
-// not fit ends the reading instead of being guessed at.
+// A program's version information, the resource VS_VERSION_INFO, as the
+// setup reads its own: a string of its table (ProductVersion, CompanyName)
+// found where it lies. The packer's full reader and writer are
+// tools/VersionInfo.h.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace version {
 
@@ -26,33 +21,12 @@ constexpr uint16_t kVersionResourceId = 1;
 // longer carries it.
 constexpr char16_t kProgramMark[] = u"ZorevaProgram";
 
-// Four 16-bit parts, most significant first: 1.2.3.4.
-using TVersionNumber = std::array<uint16_t, 4>;
-
-// VS_FIXEDFILEINFO without its signature and structure version.
-struct TFixedInfo {
-    TVersionNumber FileVersion{}, ProductVersion{};
-    uint32_t FlagsMask = 0, Flags = 0, Os = 0, Type = 0, Subtype = 0, DateHigh = 0, DateLow = 0;
+// Where the value of a string of the first table lies in the bytes: its
+// UTF-16 code units from Offset, without the terminating zero. What the
+// setup needs of its own version, without copying the rest.
+struct TTextSpan {
+    size_t Offset = 0, Units = 0;
 };
-
-struct TVersionInfo {
-    std::optional<TFixedInfo> Fixed;
-    // The first table of StringFileInfo, named by its language and code page
-    // in hexadecimal ("040904E4"); further tables are not kept.
-    std::u16string TableName;
-    std::vector<std::pair<std::u16string, std::u16string>> Strings;
-    // VarFileInfo's Translation: the language in the low word, the code page in the high one.
-    std::vector<uint32_t> Translations;
-};
-
-// None when the bytes hold no VS_VERSION_INFO block.
-std::optional<TVersionInfo> ParseVersionInfo(const uint8_t* data, size_t size);
-
-// The resource as resource compilers write it; raises ESetupError when it
-// exceeds the 64 KiB a block's length can say.
-std::vector<uint8_t> VersionInfoBytes(const TVersionInfo& info);
-
-// The value of a string of the table, when it has one of that name.
-std::optional<std::u16string> VersionString(const TVersionInfo& info, std::u16string_view name);
+std::optional<TTextSpan> FindVersionString(const uint8_t* data, size_t size, std::u16string_view name);
 
 }  // namespace version

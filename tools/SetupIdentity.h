@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "setup/VersionResource.h"
 #include "tools/PeResources.h"
+#include "tools/VersionInfo.h"
 
 // Raises unless the stub is Zoreva's setup program as built, without a
 // payload: a setup made from another program would not be a setup at all.

@@ -1,7 +1,6 @@
 # Tests of the setup wizard's parts.
 zoreva_add_test(setup_tests
     setup/SetupLogBookTest.cpp
-    setup/VersionResourceTest.cpp
     setup/SetupFileTest.cpp
     setup/PageTextsTest.cpp
     setup/PageFlowTest.cpp

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "archive/ZLIBArchive.h"
-#include "setup/VersionResource.h"
+#include "tools/VersionInfo.h"
 #include "tests/TestSupport.h"
 #include "tests/tools/TestPrograms.h"
 

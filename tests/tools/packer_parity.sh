@@ -91,9 +91,16 @@ for level in none maximum; do
     run w build --level $level --stub stub.exe --from ws --out w-$level.exe
     check "build --level $level: identical setup programs" cmp -s n-$level.exe w-$level.exe
 done
-run n build --stub n.exe --from ws --out n2.exe
-run w build --stub n.exe --from ws --out w2.exe
-check "build on a setup: identical setup programs" cmp -s n2.exe w2.exe
+check "build on a setup: same refusal" same_run build --stub n.exe --from ws --out n2.exe
+check "build on a setup: refused" grep -q 'carries a payload' err.n
+# The author's icon and version: the same resources from both, a publisher
+# given in UTF-8 here reaching the Windows packer in its ANSI code page.
+convert -size 32x32 xc:'#ffcc00' ws/App.ico
+sed -i 's/^Destination=Parity\r$/&\nIcon=App.ico\r\nDescription=Parit\xe4t\r/' ws/Setup.ini
+run n build --product-version 1.2.3 --publisher 'Müller' --stub stub.exe --from ws --out n3.exe
+run w build --product-version 1.2.3 --publisher 'Müller' --stub stub.exe --from ws --out w3.exe
+check "build with icon and version: identical setup programs" cmp -s n3.exe w3.exe
+check "build with icon and version: same summary and code" same_outcome
 check "list a setup: identical list" same_run list n.exe
 run n extract n.exe setup.n
 run w extract n.exe setup.w

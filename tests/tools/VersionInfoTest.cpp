@@ -1,6 +1,7 @@
-// Version information written and read back, and read from bytes that lie.
+// Version information written and read back, a string found where it lies
+// as the setup finds its own, and both read from bytes that lie.
 
-#include "setup/VersionResource.h"
+#include "tools/VersionInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -77,13 +78,24 @@ TEST(VersionResource, WritesWhatItReadsBackInTheCompilersLayout)
     }
 }
 
+// The whole model and the setup's search in the bytes agree on every string.
 TEST(VersionResource, FindsStringsByTheirExactName)
 {
     const TVersionInfo info = Sample();
-    EXPECT_EQ(version::VersionString(info, u"Comments"), std::u16string());
-    EXPECT_EQ(version::VersionString(info, version::kProgramMark), u"setup");
-    EXPECT_FALSE(version::VersionString(info, u"companyname"));
-    EXPECT_FALSE(version::VersionString(info, u"ProductVersion"));
+    const Bytes bytes = version::VersionInfoBytes(info);
+    for (const auto& [name, value] : info.Strings) {
+        EXPECT_EQ(version::VersionString(info, name), value);
+        const auto span = version::FindVersionString(bytes.data(), bytes.size(), name);
+        ASSERT_TRUE(span);
+        std::u16string found;
+        for (size_t i = 0; i < span->Units; ++i) found += static_cast<char16_t>(Get16(bytes, span->Offset + 2 * i));
+        EXPECT_EQ(found, value);
+        EXPECT_EQ(span->Offset % 4, 0u) << "aligned where the setup reads it as UTF-16";
+    }
+    for (const std::u16string name : {u"companyname", u"ProductVersion", u"CompanyNam", u"040704E4"}) {
+        EXPECT_FALSE(version::VersionString(info, name));
+        EXPECT_FALSE(version::FindVersionString(bytes.data(), bytes.size(), name));
+    }
 }
 
 // Truncated anywhere, with any length field or byte wrong, the reader stays
@@ -94,8 +106,9 @@ TEST(VersionResource, BytesThatLieNeverLeadOutOfTheBlock)
     const Bytes good = version::VersionInfoBytes(info);
     for (size_t cut = 0; cut < good.size(); ++cut) {
         const Bytes prefix(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
-        const auto read = version::ParseVersionInfo(prefix.data(), prefix.size());
-        EXPECT_FALSE(read) << "the root's length says more than there is, cut at " << cut;
+        EXPECT_FALSE(version::ParseVersionInfo(prefix.data(), prefix.size()))
+            << "the root's length says more than there is, cut at " << cut;
+        EXPECT_FALSE(version::FindVersionString(prefix.data(), prefix.size(), version::kProgramMark)) << cut;
     }
     for (size_t at = 0; at < good.size(); ++at)
         for (const uint8_t value : {uint8_t{0}, uint8_t{1}, uint8_t{0x7F}, uint8_t{0xFF}}) {
@@ -103,6 +116,10 @@ TEST(VersionResource, BytesThatLieNeverLeadOutOfTheBlock)
             bad[at] = value;
             // The length says less than the bytes hold: a prefix is all that is read.
             const auto read = version::ParseVersionInfo(bad.data(), bad.size() - at % 3);
+            const auto span = version::FindVersionString(bad.data(), bad.size() - at % 3, u"CompanyName");
+            if (span) {
+                EXPECT_LE(span->Offset + 2 * span->Units, bad.size() - at % 3) << at;
+            }
             if (!read) continue;
             EXPECT_LE(read->Strings.size(), info.Strings.size()) << at;
             for (const auto& string : read->Strings) EXPECT_LE(string.second.size(), 40u) << at;
