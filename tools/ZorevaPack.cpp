@@ -380,8 +380,8 @@ int RunBuild(int argc, char** argv)
     // A setup left in the folder would be packed into the next one.
     if (LiesInFolder(out, from)) throw ESetupError("Output would be written into the folder to pack " + from);
     const pe::TPeFile program(stub);
-    CheckStub(program);
     program.CheckRewritable();
+    CheckStub(program);
     TPayloadPlan plan = PlanPayload(from);
     if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub);
     RefuseOutputAmongFiles(plan.Root, out);
