@@ -161,14 +161,6 @@ protected:
         WriteAll(Temp.Path() / name, bytes);
         return Temp / name;
     }
-    static Bytes Version(const std::u16string& mark)
-    {
-        version::TVersionInfo info;
-        info.Fixed = version::TFixedInfo{};
-        info.TableName = u"040904E4";
-        if (!mark.empty()) info.Strings = {{version::kProgramMark, mark}};
-        return version::VersionInfoBytes(info);
-    }
     TTempFolder Temp;
 };
 
@@ -179,14 +171,14 @@ TEST_F(IdentityInProgram, StubMustBeZorevasSetupProgramWithoutAPayload)
         std::vector<TTestResource> Resources;
         std::string Error;  // after the path
     } cases[] = {
-        {"the setup program", {{"#16", "#1", 0x409, Version(u"setup")}}, ""},
-        {"the uninstaller", {{"#16", "#1", 0x409, Version(u"uninstaller")}},
+        {"the setup program", {{"#16", "#1", 0x409, ProgramVersion("setup")}}, ""},
+        {"the uninstaller", {{"#16", "#1", 0x409, ProgramVersion("uninstaller")}},
          " is Zoreva's uninstaller, not its setup program"},
-        {"another program's version", {{"#16", "#1", 0x409, Version(u"")}}, " is not Zoreva's setup program"},
+        {"another program's version", {{"#16", "#1", 0x409, ProgramVersion("")}}, " is not Zoreva's setup program"},
         {"version bytes of no sense", {{"#16", "#1", 0x409, TextBytes("version")}}, " is not Zoreva's setup program"},
         {"no version at all", {}, " is not Zoreva's setup program"},
         {"a setup already built",
-         {{"#16", "#1", 0x409, Version(u"setup")}, {"#10", "VIZEZURAR", 0, TextBytes("payload")}},
+         {{"#16", "#1", 0x409, ProgramVersion("setup")}, {"#10", "VIZEZURAR", 0, TextBytes("payload")}},
          " is a setup already (it carries a payload), not Zoreva's setup program"},
     };
     for (const auto& c : cases) {
@@ -207,7 +199,7 @@ TEST_F(IdentityInProgram, IconAndVersionReplacedAndReadBackByAnotherReader)
     const Bytes manifest = TextBytes("<assembly/>");
     const Bytes otherGroup = Group({2, 5});
     program.Resources = {{"#24", "#1", 0, manifest},
-                         {"#16", "#1", 0x407, Version(u"setup")},
+                         {"#16", "#1", 0x407, ProgramVersion("setup")},
                          {"#14", "#1", 0x407, Group({1, 2})},
                          {"#14", "#7", 0x407, otherGroup},
                          {"#3", "#1", 0x407, SampleRandom(100, 1)},

@@ -130,21 +130,10 @@ protected:
         return ws;
     }
 
-    // Version information that says which of Zoreva's programs it is in.
-    static Bytes MarkedVersion(const std::u16string& program = u"setup")
-    {
-        version::TVersionInfo info;
-        info.Fixed = version::TFixedInfo{{0, 1, 0, 0}, {0, 1, 0, 0}, 0x3F, 0, 0x40004, 1, 0, 0, 0};
-        info.TableName = u"040904E4";
-        info.Strings = {{u"ProductName", u"Zoreva"}, {version::kProgramMark, program}};
-        info.Translations = {0x04E40409};
-        return version::VersionInfoBytes(info);
-    }
-
-    std::string MakeStub(const std::string& name = "stub.exe", const std::u16string& program = u"setup")
+    std::string MakeStub(const std::string& name = "stub.exe", const std::string& program = "setup")
     {
         TTestProgram stub;
-        stub.Resources = {{"#24", "#1", 0, TextBytes("<assembly/>")}, {"#16", "#1", 0x409, MarkedVersion(program)}};
+        stub.Resources = {{"#24", "#1", 0, TextBytes("<assembly/>")}, {"#16", "#1", 0x409, ProgramVersion(program)}};
         WriteAll(Temp.Path() / name, stub.Build());
         return Temp / name;
     }
@@ -573,8 +562,8 @@ TEST_F(PackTest, BuildOnlyFromZorevasSetupProgram)
         std::string Stub, Error;
     } refusals[] = {
         {first, first + " is a setup already (it carries a payload), not Zoreva's setup program"},
-        {MakeStub("Uninstall.exe", u"uninstaller"), Temp / "Uninstall.exe" + " is Zoreva's uninstaller, not its setup program"},
-        {MakeStub("other.exe", u"Setup"), Temp / "other.exe" + " is not Zoreva's setup program"},
+        {MakeStub("Uninstall.exe", "uninstaller"), Temp / "Uninstall.exe" + " is Zoreva's uninstaller, not its setup program"},
+        {MakeStub("other.exe", "Setup"), Temp / "other.exe" + " is not Zoreva's setup program"},
         {Temp / "plain.exe", Temp / "plain.exe" + " is not Zoreva's setup program"},
     };
     for (const auto& refusal : refusals) {
@@ -599,7 +588,7 @@ TEST_F(PackTest, BuildGivesTheSetupTheAuthorsVersionAndIcon)
     WriteAll(ws / "Additional" / "App.ico", icon);
     WriteAll(ws / "Setup.ini", TextBytes(SetupText("Description=Gr\xf6\xdf" "e setup\r\nIcon=Additional\\app.ICO\r\n")));
     TTestProgram stub;
-    stub.Resources = {{"#16", "#1", 0x407, MarkedVersion()},
+    stub.Resources = {{"#16", "#1", 0x407, ProgramVersion("setup")},
                       {"#14", "#1", 0x407, {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 32, 0, 9, 0, 0, 0, 1, 0}},
                       {"#3", "#1", 0x407, SampleRandom(9, 1)}};
     WriteAll(Temp.Path() / "stub.exe", stub.Build());
@@ -712,7 +701,7 @@ TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
     EXPECT_EQ(refusal(Temp / "text.exe"), prefix + "Not a Windows program: " + (Temp / "text.exe") + "\n");
     TTestProgram program;
     program.HeadersFull = true;
-    program.Resources = {{"#16", "#1", 0x409, MarkedVersion()}};
+    program.Resources = {{"#16", "#1", 0x409, ProgramVersion("setup")}};
     WriteAll(Temp.Path() / "full.exe", program.Build());
     EXPECT_EQ(refusal(Temp / "full.exe"),
               prefix + "No room for another section header in " + (Temp / "full.exe") + "\n");
