@@ -37,7 +37,8 @@ std::optional<version::TVersionInfo> VersionInfoOf(const pe::TResourceTree& reso
     const auto names = resources.find(TResourceKey::Number(version::kRtVersion));
     if (names == resources.end() || names->second.empty() || names->second.begin()->second.empty())
         return std::nullopt;
-    const std::vector<uint8_t> bytes = pe::ResourceBytes(names->second.begin()->second.begin()->second, kMaxVersionBytes);
+    const pe::TResourceData& first = names->second.begin()->second.begin()->second;
+    const std::vector<uint8_t> bytes = pe::ResourceBytes(first, kMaxVersionBytes);
     return version::ParseVersionInfo(bytes.data(), bytes.size());
 }
 
@@ -85,7 +86,8 @@ void ReplaceIcon(pe::TResourceTree& resources, const std::string& iconFile)
     std::vector<uint16_t> ids;
     for (const TIconImage& image : images) {
         ids.push_back(FreeIconId(icons, ids.empty() ? 1 : static_cast<uint16_t>(ids.back() + 1)));
-        icons[TResourceKey::Number(ids.back())] = {{language, pe::TResourceData{iconFile, image.Offset, image.Size, 0, {}}}};
+        const pe::TResourceData inFile{iconFile, image.Offset, image.Size, 0, {}};
+        icons[TResourceKey::Number(ids.back())] = {{language, inFile}};
     }
     replaced->second = {{language, pe::InMemory(IconGroupBytes(images, ids))}};
 }
@@ -95,7 +97,11 @@ bool IsValidUtf8(const std::string& text)
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        const size_t length = lead < 0x80                ? 1
+                              : (lead & 0xE0) == 0xC0 ? 2
+                              : (lead & 0xF0) == 0xE0 ? 3
+                              : (lead & 0xF8) == 0xF0 ? 4
+                                                      : 0;
         if (length == 0 || i + length > text.size()) return false;
         for (size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -136,7 +142,8 @@ std::optional<version::TVersionNumber> ParseProductVersion(const std::string& te
 version::TVersionInfo SetupVersionInfo(const version::TVersionInfo& stub, const TSetupIdentity& identity)
 {
     version::TVersionInfo info;
-    info.Fixed = stub.Fixed.value_or(version::TFixedInfo{{}, {}, kFlagsMask, 0, kOsNtWindows32, kTypeApplication, 0, 0, 0});
+    info.Fixed =
+        stub.Fixed.value_or(version::TFixedInfo{{}, {}, kFlagsMask, 0, kOsNtWindows32, kTypeApplication, 0, 0, 0});
     const version::TVersionNumber number =
         ParseProductVersion(identity.ProductVersion).value_or(version::TVersionNumber{});
     info.Fixed->FileVersion = info.Fixed->ProductVersion = number;

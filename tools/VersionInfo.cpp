@@ -157,8 +157,9 @@ std::vector<uint8_t> VersionInfoBytes(const TVersionInfo& info)
     if (!info.Translations.empty()) {
         std::vector<uint8_t> translations;
         for (const uint32_t translation : info.Translations) writer.Put32(translations, translation);
-        parts.push_back(writer.Block(kVarFileInfo, kTextValue, {}, 0,
-                                     {writer.Block(kTranslation, kBinaryValue, translations, translations.size(), {})}));
+        const std::vector<uint8_t> translation =
+            writer.Block(kTranslation, kBinaryValue, translations, translations.size(), {});
+        parts.push_back(writer.Block(kVarFileInfo, kTextValue, {}, 0, {translation}));
     }
     const std::vector<uint8_t> fixed = info.Fixed ? writer.FixedBytes(*info.Fixed) : std::vector<uint8_t>();
     return writer.Block(kRootKey, kBinaryValue, fixed, fixed.size(), parts);

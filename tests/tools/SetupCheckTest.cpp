@@ -314,7 +314,8 @@ TEST(SetupCheck, IconTheSetupProgramGetsIsAReadableIcoFile)
           "within the file"}},
     };
     for (const auto& c : cases) {
-        const std::string text = "x\r\nObject=Setup\r\nIcon=" + c.icon + "\r\n" + kUninstaller + "end\r\n" + kProduct + kSkin;
+        const std::string text =
+            "x\r\nObject=Setup\r\nIcon=" + c.icon + "\r\n" + kUninstaller + "end\r\n" + kProduct + kSkin;
         EXPECT_EQ(Check(text, c.files), c.expected) << c.what;
     }
     const std::string twice = "x\r\nObject=Setup\r\nIcon=Gone.ico\r\nIcon=App.ico\r\n" + kUninstaller + "end\r\n" +

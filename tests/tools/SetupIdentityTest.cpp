@@ -124,7 +124,8 @@ TEST(SetupIdentity, VersionInformationSaysTheProductAndKeepsTheStubsLanguage)
     version::TVersionInfo stub;
     stub.Fixed = version::TFixedInfo{{0, 1, 0, 0}, {0, 1, 0, 0}, 0x3F, 0, 0x40004, 1, 0, 0, 0};
     stub.TableName = u"040704B0";
-    stub.Strings = {{u"CompanyName", u"Zoreva"}, {u"OriginalFilename", u"Zoreva.exe"}, {version::kProgramMark, u"setup"}};
+    stub.Strings = {
+        {u"CompanyName", u"Zoreva"}, {u"OriginalFilename", u"Zoreva.exe"}, {version::kProgramMark, u"setup"}};
     stub.Translations = {0x04B00407};
 
     using S = std::vector<std::pair<std::u16string, std::u16string>>;

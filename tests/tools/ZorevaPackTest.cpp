@@ -562,7 +562,8 @@ TEST_F(PackTest, BuildOnlyFromZorevasSetupProgram)
         std::string Stub, Error;
     } refusals[] = {
         {first, first + " is a setup already (it carries a payload), not Zoreva's setup program"},
-        {MakeStub("Uninstall.exe", "uninstaller"), Temp / "Uninstall.exe" + " is Zoreva's uninstaller, not its setup program"},
+        {MakeStub("Uninstall.exe", "uninstaller"),
+         Temp / "Uninstall.exe" + " is Zoreva's uninstaller, not its setup program"},
         {MakeStub("other.exe", "Setup"), Temp / "other.exe" + " is not Zoreva's setup program"},
         {Temp / "plain.exe", Temp / "plain.exe" + " is not Zoreva's setup program"},
     };
@@ -586,7 +587,8 @@ TEST_F(PackTest, BuildGivesTheSetupTheAuthorsVersionAndIcon)
     const Bytes image = SampleRandom(100, 8);
     icon.insert(icon.end(), image.begin(), image.end());
     WriteAll(ws / "Additional" / "App.ico", icon);
-    WriteAll(ws / "Setup.ini", TextBytes(SetupText("Description=Gr\xf6\xdf" "e setup\r\nIcon=Additional\\app.ICO\r\n")));
+    WriteAll(ws / "Setup.ini",
+             TextBytes(SetupText("Description=Gr\xf6\xdf" "e setup\r\nIcon=Additional\\app.ICO\r\n")));
     TTestProgram stub;
     stub.Resources = {{"#16", "#1", 0x407, ProgramVersion("setup")},
                       {"#14", "#1", 0x407, {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 32, 0, 9, 0, 0, 0, 1, 0}},
