@@ -48,8 +48,8 @@ std::u16string ProgramMark(const pe::TResourceTree& resources)
     return info ? version::VersionString(*info, version::kProgramMark).value_or(u"") : u"";
 }
 
-// The lowest resource id from 1 on that names no icon.
-uint16_t FreeIconId(const pe::TNames& icons, uint16_t from)
+// The lowest resource id from `from` on that names no icon.
+uint16_t FreeIconId(const pe::TNames& icons, uint32_t from)
 {
     for (uint32_t id = from; id <= 0xFFFF; ++id)
         if (!icons.count(TResourceKey::Number(static_cast<uint16_t>(id)))) return static_cast<uint16_t>(id);
@@ -85,7 +85,7 @@ void ReplaceIcon(pe::TResourceTree& resources, const std::string& iconFile)
     const TResourceKey language = replaced->second.empty() ? TResourceKey::Number(0) : replaced->second.begin()->first;
     std::vector<uint16_t> ids;
     for (const TIconImage& image : images) {
-        ids.push_back(FreeIconId(icons, ids.empty() ? 1 : static_cast<uint16_t>(ids.back() + 1)));
+        ids.push_back(FreeIconId(icons, ids.empty() ? 1 : ids.back() + 1u));
         const pe::TResourceData inFile{iconFile, image.Offset, image.Size, 0, {}};
         icons[TResourceKey::Number(ids.back())] = {{language, inFile}};
     }
