@@ -3,6 +3,7 @@
 #include <set>
 
 #include "archive/PayloadLayout.h"
+#include "tools/CodePage.h"
 #include "tools/IconFile.h"
 #include "utilities/SetupError.h"
 
@@ -24,13 +25,6 @@ constexpr uint32_t kOsNtWindows32 = 0x40004;
 constexpr uint32_t kTypeApplication = 1;
 constexpr char16_t kEnglishWindows1252[] = u"040904E4";
 constexpr uint32_t kEnglishWindows1252Translation = 0x04E40409;
-
-// Windows-1252's characters for the bytes 0x80 to 0x9F; the five it leaves
-// undefined stand for themselves, as Windows maps them.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 std::optional<version::TVersionInfo> VersionInfoOf(const pe::TResourceTree& resources)
 {
@@ -92,24 +86,6 @@ void ReplaceIcon(pe::TResourceTree& resources, const std::string& iconFile)
     replaced->second = {{language, pe::InMemory(IconGroupBytes(images, ids))}};
 }
 
-bool IsValidUtf8(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80                ? 1
-                              : (lead & 0xE0) == 0xC0 ? 2
-                              : (lead & 0xF0) == 0xE0 ? 3
-                              : (lead & 0xF8) == 0xF0 ? 4
-                                                      : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        i += length;
-    }
-    return true;
-}
-
 }  // namespace
 
 void CheckStub(const pe::TPeFile& stub)
@@ -151,12 +127,10 @@ version::TVersionInfo SetupVersionInfo(const version::TVersionInfo& stub, const 
     info.Translations = stub.Translations;
     if (info.Translations.empty()) info.Translations = {kEnglishWindows1252Translation};
 
-    const std::u16string productName = Utf16FromWindows1252(identity.ProductName);
+    const std::u16string& productName = identity.ProductName;
     const std::u16string version = Utf16FromArgument(identity.ProductVersion);
     if (!identity.Publisher.empty()) info.Strings.emplace_back(u"CompanyName", Utf16FromArgument(identity.Publisher));
-    info.Strings.emplace_back(u"FileDescription", identity.Description.empty()
-                                                      ? productName
-                                                      : Utf16FromWindows1252(identity.Description));
+    info.Strings.emplace_back(u"FileDescription", identity.Description.empty() ? productName : identity.Description);
     if (!version.empty()) info.Strings.emplace_back(u"FileVersion", version);
     info.Strings.emplace_back(u"ProductName", productName);
     if (!version.empty()) info.Strings.emplace_back(u"ProductVersion", version);
@@ -176,19 +150,9 @@ void ApplyIdentity(pe::TResourceTree& resources, const TSetupIdentity& identity)
     if (!identity.IconFile.empty()) ReplaceIcon(resources, identity.IconFile);
 }
 
-std::u16string Utf16FromWindows1252(const std::string& text)
-{
-    std::u16string wide;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        wide += byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : static_cast<char16_t>(byte);
-    }
-    return wide;
-}
-
 std::u16string Utf16FromArgument(const std::string& text)
 {
-    if (!IsValidUtf8(text)) return Utf16FromWindows1252(text);
+    if (!IsUtf8(text)) return TCodePage(kDefaultCodePage).ToUtf16(text);
     std::u16string wide;
     for (size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);

@@ -18,8 +18,8 @@ void CheckStub(const pe::TPeFile& stub);
 std::optional<version::TVersionNumber> ParseProductVersion(const std::string& text);
 
 struct TSetupIdentity {
-    // From Setup.ini, in the setup's code page.
-    std::string ProductName, Description;
+    // From Setup.ini.
+    std::u16string ProductName, Description;
     // From the command line; empty when not given.
     std::string ProductVersion, Publisher;
     // The icon file to give the setup program; empty to keep the stub's icon.
@@ -37,7 +37,7 @@ version::TVersionInfo SetupVersionInfo(const version::TVersionInfo& stub, const 
 // icon group with the file's images (the images only that group named go).
 void ApplyIdentity(pe::TResourceTree& resources, const TSetupIdentity& identity);
 
-// Setup.ini's text (Windows-1252) and command-line text (UTF-8 where it is
-// valid UTF-8, Windows-1252 otherwise) as the UTF-16 of version strings.
-std::u16string Utf16FromWindows1252(const std::string& text);
+// Command-line text as the UTF-16 of version strings: UTF-8 where it is valid
+// UTF-8 (as Linux passes it), Windows-1252 otherwise (as Windows passes it
+// to an ANSI program in Western Europe and the Americas).
 std::u16string Utf16FromArgument(const std::string& text);

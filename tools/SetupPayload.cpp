@@ -5,8 +5,10 @@
 #include "archive/NestedArchive.h"
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "setup/SetupFile.h"
 #include "setup/SetupLogWords.h"
 #include "tools/FileIdentity.h"
+#include "tools/SetupCheck.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
@@ -14,11 +16,7 @@
 
 namespace {
 
-std::string Join(const std::string& folder, const std::string& name)
-{
-    const bool delimited = !folder.empty() && (folder.back() == '/' || folder.back() == files::kPathDelim);
-    return delimited ? folder + name : folder + files::kPathDelim + name;
-}
+constexpr int64_t kLargestText = 16 << 20;
 
 int64_t SizeOfFile(const std::string& path)
 {
@@ -27,9 +25,9 @@ int64_t SizeOfFile(const std::string& path)
     return file.Size();
 }
 
-bool Contains(const std::vector<files::FolderEntry>& entries, const std::string& name, bool isFolder)
+bool Contains(const std::vector<TNamedEntry>& entries, const std::string& name, bool isFolder)
 {
-    for (const files::FolderEntry& entry : entries)
+    for (const TNamedEntry& entry : entries)
         if (entry.Name == name && entry.IsFolder == isFolder) return true;
     return false;
 }
@@ -45,27 +43,27 @@ void CheckDistinctNames(const TPayloadMember& archive)
 
 TPayloadMember FileMember(const std::string& name, const std::string& source)
 {
-    return {name, source, SizeOfFile(source), false, {}};
+    return {name, source, SizeOfFile(source), false, {}, {}};
 }
 
 // The setup would stop when Windows refuses the name, or unpack the file under
 // another one when Windows drops its trailing dots or spaces.
-void CheckCreatableName(const files::FolderEntry& entry, const std::string& source)
+void CheckCreatableName(const TNamedEntry& entry)
 {
     if (winpath::IsWindowsFileName(entry.Name)) return;
+    const std::string& source = entry.Source;
     throw ESetupError(entry.IsFolder ? "Folder not packed, as Windows cannot make a folder of that name: " + source
                                      : "File not packed, as Windows cannot make a file of that name: " + source);
 }
 
 // The setup looks its pictures and sounds up by name alone.
-TPayloadMember FlatArchive(const std::string& name, const std::string& folder)
+TPayloadMember FlatArchive(const std::string& name, const std::string& folder, const TCodePage& codePage)
 {
-    TPayloadMember archive{name, folder, 0, true, {}};
-    for (const files::FolderEntry& entry : files::ListFolder(folder)) {
-        const std::string source = Join(folder, entry.Name);
-        if (entry.IsFolder) throw ESetupError("Folder not packed, as " + folder + " holds files only: " + source);
-        CheckCreatableName(entry, source);
-        archive.Members.push_back(FileMember(entry.Name, source));
+    TPayloadMember archive{name, folder, 0, true, {}, {}};
+    for (const TNamedEntry& entry : ListFolderIn(folder, codePage)) {
+        if (entry.IsFolder) throw ESetupError("Folder not packed, as " + folder + " holds files only: " + entry.Source);
+        CheckCreatableName(entry);
+        archive.Members.push_back(FileMember(entry.Name, entry.Source));
     }
     CheckDistinctNames(archive);
     return archive;
@@ -74,20 +72,21 @@ TPayloadMember FlatArchive(const std::string& name, const std::string& folder)
 // Every folder becomes an archive NAME.x, which the setup unpacks into NAME;
 // so does every file named like one, which therefore cannot be packed. Links
 // to folders are followed, as an author may keep parts of a product elsewhere.
-TPayloadMember NestedArchive(const std::string& name, const std::string& folder, const TFolderTrail& trail)
+TPayloadMember NestedArchive(const std::string& name, const std::string& folder, const TFolderTrail& trail,
+                             const TCodePage& codePage)
 {
     const TFolderTrail inside = trail.Into(folder);
-    TPayloadMember archive{name, folder, 0, true, {}};
-    for (const files::FolderEntry& entry : files::ListFolder(folder)) {
-        const std::string source = Join(folder, entry.Name);
-        CheckCreatableName(entry, source);
+    TPayloadMember archive{name, folder, 0, true, {}, {}};
+    for (const TNamedEntry& entry : ListFolderIn(folder, codePage)) {
+        CheckCreatableName(entry);
         if (entry.IsFolder) {
-            archive.Members.push_back(NestedArchive(entry.Name + kNestedArchiveExtension, source, inside));
+            archive.Members.push_back(
+                NestedArchive(entry.Name + kNestedArchiveExtension, entry.Source, inside, codePage));
             continue;
         }
         if (IsNestedArchiveName(entry.Name))
-            throw ESetupError("File not packed, as the setup would unpack it as an archive: " + source);
-        archive.Members.push_back(FileMember(entry.Name, source));
+            throw ESetupError("File not packed, as the setup would unpack it as an archive: " + entry.Source);
+        archive.Members.push_back(FileMember(entry.Name, entry.Source));
     }
     CheckDistinctNames(archive);
     return archive;
@@ -104,16 +103,17 @@ bool IsWorkspaceName(const std::string& name)
     return false;
 }
 
-TPayloadMember WorkspaceMember(const files::FolderEntry& entry, const std::string& source, const TFolderTrail& trail)
+TPayloadMember WorkspaceMember(const TNamedEntry& entry, const TFolderTrail& trail, const TCodePage& codePage)
 {
+    const std::string& source = entry.Source;
     if (!entry.IsFolder) {
         if (IsWorkspaceName(entry.Name)) throw ESetupError("File name kept for the setup's own use: " + source);
-        CheckCreatableName(entry, source);
+        CheckCreatableName(entry);
         return FileMember(entry.Name, source);
     }
-    if (entry.Name == kGraphicsFolder) return FlatArchive(kGraphicsArchive, source);
-    if (entry.Name == kSoundsFolder) return FlatArchive(kSoundsArchive, source);
-    if (entry.Name == kAdditionalFolder) return NestedArchive(kAdditionalArchive, source, trail);
+    if (entry.Name == kGraphicsFolder) return FlatArchive(kGraphicsArchive, source, codePage);
+    if (entry.Name == kSoundsFolder) return FlatArchive(kSoundsArchive, source, codePage);
+    if (entry.Name == kAdditionalFolder) return NestedArchive(kAdditionalArchive, source, trail, codePage);
     throw ESetupError("Folder not part of a setup: " + source + " (only Graphics, Sounds and Additional are packed)");
 }
 
@@ -148,7 +148,8 @@ public:
                 continue;
             }
             Progress(member.Name, Done);
-            writer.AddFile(member.Source, member.Name, "");
+            if (member.Text) AddText(writer, *member.Text, member.Name);
+            else writer.AddFile(member.Source, member.Name, "");
             Done += member.Size;
         }
         writer.Finish();
@@ -158,11 +159,56 @@ public:
     const TDuplicateFigures& DuplicatesMerged() const { return Duplicates; }
 
 private:
+    static void AddText(TZLBArchiveWriter& writer, const std::string& text, const std::string& name)
+    {
+        const TTempFile copy;
+        files::TFile file;
+        file.CreateForWriting(copy.Path());
+        file.Write(text.data(), text.size());
+        file.Close();
+        writer.AddFile(copy.Path(), name, "");
+    }
+
     TFileCompressionLevel Level;
     const TPackProgress& Progress;
     int64_t Done = 0;
     TDuplicateFigures Duplicates;
 };
+
+TPayloadMember* MemberMadeFrom(TPayloadMember& archive, const std::string& source)
+{
+    for (TPayloadMember& member : archive.Members) {
+        if (!member.IsArchive && member.Source == source) return &member;
+        if (member.IsArchive)
+            if (TPayloadMember* found = MemberMadeFrom(member, source)) return found;
+    }
+    return nullptr;
+}
+
+// Setup.ini's place among the members of Data.Zup.
+size_t SetupDescriptionAt(const TPayloadPlan& plan)
+{
+    const std::vector<TPayloadMember>& members = plan.Root.Members;
+    for (size_t i = 0; i < members.size(); ++i)
+        if (!members[i].IsArchive && members[i].Name == kSetupDescription) return i;
+    throw ESetupError("No Setup.ini in " + plan.Root.Source);
+}
+
+// The member's text in the code page, packed from memory when it was UTF-8.
+// A file far larger than any text a user reads (a licence key naming the
+// program, say) is packed as it is, rather than read into memory.
+void ConvertText(TPayloadMember& member, const std::string& name, const TCodePage& codePage, TPayloadPlan& plan,
+                 std::vector<std::string>& notes)
+{
+    if (member.Size > kLargestText) return;
+    TSetupText text = TextInCodePage(files::ReadWholeFile(member.Source), name, codePage);
+    if (!text.Converted) return;
+    const int64_t size = static_cast<int64_t>(text.Text.size());
+    plan.ByteCount += size - member.Size;
+    member.Size = size;
+    member.Text = std::move(text.Text);
+    notes.push_back(name + ": converted from UTF-8 to " + codePage.Name());
+}
 
 pe::TResourceKey PayloadType()
 {
@@ -171,21 +217,40 @@ pe::TResourceKey PayloadType()
 
 }  // namespace
 
-TPayloadPlan PlanPayload(const std::string& workspace)
+TPayloadPlan PlanPayload(const std::string& workspace, const TCodePage& codePage)
 {
     if (!files::DirectoryExists(workspace)) throw ESetupError("Folder not found: " + workspace);
-    const std::vector<files::FolderEntry> entries = files::ListFolder(workspace);
+    const std::vector<TNamedEntry> entries = ListFolderIn(workspace, codePage);
     if (!Contains(entries, kSetupDescription, false)) throw ESetupError("No Setup.ini in " + workspace);
     if (!Contains(entries, kGraphicsFolder, true)) throw ESetupError("No Graphics folder in " + workspace);
 
     TPayloadPlan plan;
-    plan.Root = {kPayloadArchive, workspace, 0, true, {}};
+    plan.Root = {kPayloadArchive, workspace, 0, true, {}, {}};
     const TFolderTrail trail = TFolderTrail().Into(workspace);
-    for (const files::FolderEntry& entry : entries)
-        plan.Root.Members.push_back(WorkspaceMember(entry, Join(workspace, entry.Name), trail));
+    for (const TNamedEntry& entry : entries) plan.Root.Members.push_back(WorkspaceMember(entry, trail, codePage));
     CheckDistinctNames(plan.Root);
     CountFiles(plan.Root, plan);
     return plan;
+}
+
+std::vector<std::string> ConvertSetupTexts(TPayloadPlan& plan, const TCodePage& codePage)
+{
+    std::vector<std::string> notes;
+    ConvertText(plan.Root.Members[SetupDescriptionAt(plan)], kSetupDescription, codePage, plan, notes);
+    const std::string licence = ReadSetupFileThoroughly(SetupTextOf(plan)).Settings.Licence;
+    if (licence.empty()) return notes;
+    // A licence missing from the payload is the check's to report.
+    const TWorkspaceFiles files = WorkspaceFilesOf(plan);
+    if (const std::string* source = files.Find(licence))
+        if (TPayloadMember* member = MemberMadeFrom(plan.Root, *source))
+            ConvertText(*member, licence, codePage, plan, notes);
+    return notes;
+}
+
+std::string SetupTextOf(const TPayloadPlan& plan)
+{
+    const TPayloadMember& description = plan.Root.Members[SetupDescriptionAt(plan)];
+    return description.Text ? *description.Text : files::ReadWholeFile(description.Source);
 }
 
 void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller)

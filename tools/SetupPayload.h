@@ -12,10 +12,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "archive/ZLIBArchiveWriter.h"
+#include "tools/CodePage.h"
 #include "tools/PeResources.h"
 
 // A member of an archive: a file, or a folder packed as an archive of its own.
@@ -25,6 +27,7 @@ struct TPayloadMember {
     int64_t Size = 0;    // of a file
     bool IsArchive = false;
     std::vector<TPayloadMember> Members;  // of an archive
+    std::optional<std::string> Text;      // of a file: packed in place of the source's bytes
 };
 
 struct TPayloadPlan {
@@ -37,9 +40,18 @@ struct TPayloadPlan {
 // before anything is written: one without Setup.ini or Graphics, with a
 // folder the setup does not unpack, with files the setup would mistake for
 // its own archives or folders, with names Windows would merge, refuse or
-// change, with a folder that cannot be read or a link leading back into a
-// folder that holds it.
-TPayloadPlan PlanPayload(const std::string& workspace);
+// change or the code page cannot hold, with a folder that cannot be read or
+// a link leading back into a folder that holds it. Member names are in the
+// code page.
+TPayloadPlan PlanPayload(const std::string& workspace, const TCodePage& codePage);
+
+// Puts Setup.ini and the licence file it names into the code page, as
+// TextInCodePage does (raising as it does); returns a note for each file
+// that was UTF-8: "Setup.ini: converted from UTF-8 to code page 1252".
+std::vector<std::string> ConvertSetupTexts(TPayloadPlan& plan, const TCodePage& codePage);
+
+// The Setup.ini the payload carries.
+std::string SetupTextOf(const TPayloadPlan& plan);
 
 // Puts the uninstaller into the payload's root as "Uninstall.exe", in place of
 // a file of that name (in any letter case) the workspace holds.

@@ -54,7 +54,7 @@ const char kHelp[] =
     "      packed before is stored once: both records name the same data, and a\n"
     "      line says how many files were merged and the bytes saved.\n"
     "  build [--with-uninstaller] [--no-check] [--level none|fastest|default|maximum]\n"
-    "        [--product-version X.Y[.Z[.W]]] [--publisher NAME]\n"
+    "        [--codepage N] [--product-version X.Y[.Z[.W]]] [--publisher NAME]\n"
     "        --stub STUB.exe --from DIR --out SETUP.exe\n"
     "      Checks DIR as check does and refuses it when it has errors; then packs\n"
     "      the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
@@ -69,17 +69,24 @@ const char kHelp[] =
     "      testing a setup's own start-up errors. --level sets the compression of\n"
     "      every archive in the payload (default: default). Identical files in\n"
     "      one archive are stored once, as with archive.\n"
+    "      --codepage sets the Windows code page the setup's names and texts are\n"
+    "      written in: 1252 (the default), 874 or 1250 to 1258. File names are\n"
+    "      converted to it, and so are Setup.ini and the licence file when they\n"
+    "      are UTF-8 (a line on stderr says so); a name or character the code\n"
+    "      page lacks and a UTF-16 text are errors. --no-check packs both texts\n"
+    "      as they are.\n"
     "      STUB.exe must be Zoreva's setup program (Zoreva.exe) without a payload.\n"
     "      SETUP.exe says it is the product of Setup.ini, not Zoreva: its version\n"
     "      information names the title as ProductName, Description (or the title)\n"
     "      as FileDescription, --product-version as its version (0.0.0.0 without\n"
     "      it) and --publisher as CompanyName; an Icon key naming an .ico file in\n"
     "      DIR gives it that icon.\n"
-    "  check [--with-uninstaller] DIR\n"
+    "  check [--with-uninstaller] [--codepage N] DIR\n"
     "      Tells what the setup made from DIR would stop on (errors: exit code 1)\n"
     "      or silently ignore or show wrongly (warnings), as Setup.ini:LINE: lines\n"
     "      on stderr. --with-uninstaller counts Uninstall.exe as packed, as build\n"
-    "      --with-uninstaller packs it.\n"
+    "      --with-uninstaller packs it; --codepage judges names and texts in that\n"
+    "      code page, as build packs them.\n"
     "  list ARCHIVE\n"
     "      One line per member: index, size, zlib|stored, CRC-32, path, name.\n"
     "      ARCHIVE may be a setup program: its payload is listed.\n"
@@ -200,6 +207,18 @@ TFileCompressionLevel LevelOption(const TArguments& arguments)
 {
     const std::string name = ValueOf(arguments, "--level");
     return name.empty() ? TFileCompressionLevel::fcDefault : ParseLevel(name);
+}
+
+TCodePage CodePageOption(const TArguments& arguments)
+{
+    const auto given = arguments.Values.find("--codepage");
+    if (given == arguments.Values.end()) return TCodePage(kDefaultCodePage);
+    const std::string& number = given->second;
+    const bool digits = !number.empty() && number.size() <= 5 &&
+                        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const unsigned value = digits ? static_cast<unsigned>(std::stoul(number)) : 0;
+    if (!TCodePage::IsKnown(value)) throw UsageError{"unknown code page '" + number + "' (874 or 1250 to 1258)"};
+    return TCodePage(value);
 }
 
 bool HasFlag(const TArguments& arguments, const char* flag)
@@ -326,24 +345,31 @@ void RefuseOutputAmongFiles(const TPayloadMember& archive, const std::string& ou
     }
 }
 
-// Who the setup says it is, from Setup.ini and the command line.
-TSetupIdentity IdentityOf(const std::string& from, const TPayloadPlan& plan, const TArguments& arguments)
+// Who the setup says it is: Setup.ini as the setup reads it, and the command line.
+TSetupIdentity IdentityOf(const TPayloadPlan& plan, const TCodePage& codePage, const TArguments& arguments)
 {
-    const TSetupSettings settings =
-        ReadSetupFileThoroughly(files::ReadWholeFile(WithTrailingDelim(from) + kSetupDescription)).Settings;
-    TSetupIdentity identity{settings.Title, settings.Description, ValueOf(arguments, "--product-version"),
-                            ValueOf(arguments, "--publisher"), ""};
+    const TSetupSettings settings = ReadSetupFileThoroughly(SetupTextOf(plan)).Settings;
+    TSetupIdentity identity{codePage.ToUtf16(settings.Title), codePage.ToUtf16(settings.Description),
+                            ValueOf(arguments, "--product-version"), ValueOf(arguments, "--publisher"), ""};
     const TWorkspaceFiles workspace = WorkspaceFilesOf(plan);
     const std::string* icon = IsIconFileName(settings.Icon) ? workspace.Find(settings.Icon) : nullptr;
     if (icon) identity.IconFile = *icon;
     return identity;
 }
 
-// Prints what the check finds in the folder's Setup.ini; false when the setup would not start.
-bool PassesCheck(const std::string& from, const TWorkspaceFiles& workspace)
+// The texts as the setup will read them, with a line on stderr for each that was converted.
+void ConvertTexts(TPayloadPlan& plan, const TCodePage& codePage)
 {
-    const std::string text = files::ReadWholeFile(WithTrailingDelim(from) + kSetupDescription);
-    const std::vector<TDiagnostic> diagnostics = CheckSetup(text, workspace, CanDecodePicture);
+    for (const std::string& note : ConvertSetupTexts(plan, codePage)) {
+        const std::string line = note + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
+}
+
+// Prints what the check finds in the payload's Setup.ini; false when the setup would not start.
+bool PassesCheck(const TPayloadPlan& plan, const TWorkspaceFiles& workspace)
+{
+    const std::vector<TDiagnostic> diagnostics = CheckSetup(SetupTextOf(plan), workspace, CanDecodePicture);
     for (const TDiagnostic& diagnostic : diagnostics) {
         const std::string line = FormatDiagnostic(diagnostic) + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
@@ -353,25 +379,28 @@ bool PassesCheck(const std::string& from, const TWorkspaceFiles& workspace)
 
 int RunCheck(int argc, char** argv)
 {
-    const TArguments arguments = ParseArguments(argc, argv, {"--with-uninstaller"});
+    const TArguments arguments = ParseArguments(argc, argv, {"--with-uninstaller"}, {"--codepage"});
     if (arguments.Operands.size() != 1) throw UsageError{"check needs exactly one DIR"};
-    const std::string& from = arguments.Operands[0];
-    TWorkspaceFiles workspace = WorkspaceFilesOf(PlanPayload(from));
+    const TCodePage codePage = CodePageOption(arguments);
+    TPayloadPlan plan = PlanPayload(arguments.Operands[0], codePage);
+    ConvertTexts(plan, codePage);
+    TWorkspaceFiles workspace = WorkspaceFilesOf(plan);
     // Only its presence counts: the check opens no file but pictures.
     if (HasFlag(arguments, "--with-uninstaller")) workspace.Add(kUninstallerName, kUninstallerName);
-    return PassesCheck(from, workspace) ? 0 : kExitFailure;
+    return PassesCheck(plan, workspace) ? 0 : kExitFailure;
 }
 
 int RunBuild(int argc, char** argv)
 {
     const TArguments arguments =
         ParseArguments(argc, argv, {"--with-uninstaller", "--no-check"},
-                       {"--stub", "--from", "--out", "--level", "--product-version", "--publisher"});
+                       {"--stub", "--from", "--out", "--level", "--codepage", "--product-version", "--publisher"});
     const std::string stub = ValueOf(arguments, "--stub"), from = ValueOf(arguments, "--from"),
                       out = ValueOf(arguments, "--out");
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
         throw UsageError{"build needs --stub STUB.exe, --from DIR and --out SETUP.exe"};
     const TFileCompressionLevel level = LevelOption(arguments);
+    const TCodePage codePage = CodePageOption(arguments);
     const std::string productVersion = ValueOf(arguments, "--product-version");
     if (!productVersion.empty() && !ParseProductVersion(productVersion))
         throw UsageError{"--product-version takes 1.2, 1.2.3 or 1.2.3.4 (each part up to 65535), not '" +
@@ -382,11 +411,14 @@ int RunBuild(int argc, char** argv)
     const pe::TPeFile program(stub);
     program.CheckRewritable();
     CheckStub(program);
-    TPayloadPlan plan = PlanPayload(from);
+    TPayloadPlan plan = PlanPayload(from, codePage);
     if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub);
     RefuseOutputAmongFiles(plan.Root, out);
-    if (!HasFlag(arguments, "--no-check") && !PassesCheck(from, WorkspaceFilesOf(plan)))
-        throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
+    if (!HasFlag(arguments, "--no-check")) {
+        ConvertTexts(plan, codePage);
+        if (!PassesCheck(plan, WorkspaceFilesOf(plan)))
+            throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
+    }
     TProgressBar bar;
     const TTempFile payload;
     const TDuplicateFigures duplicates =
@@ -395,7 +427,7 @@ int RunBuild(int argc, char** argv)
         });
     bar.Show(BaseName(out), 100);
     pe::TResourceTree resources = program.Resources();
-    ApplyIdentity(resources, IdentityOf(from, plan, arguments));
+    ApplyIdentity(resources, IdentityOf(plan, codePage, arguments));
     pe::ReplaceResource(resources, pe::TResourceKey::Number(pe::kRtRcData), pe::TResourceKey::Text(kPayloadResource),
                         pe::WholeFile(payload.Path()));
     const int64_t setupBytes = program.WriteWithResources(resources, out);

@@ -681,6 +681,87 @@ scenario_launch() {
     check "no workspace left" no_workspace
 }
 
+# The text area (the Toolweb block's place) as raw pixels, for comparing two pages.
+text_area() {  # output file
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop 420x270+$((left + 40))+$((top + 20)) +repage rgb:"$1"
+}
+
+differ() { ! cmp -s "$1" "$2"; }
+
+# Walks a setup with a licence to its Licence page and keeps the text area in $2; then leaves it.
+licence_page_of() {  # setup file, output file
+    start_setup "$1"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Licence" await_buttons $normal $disabled || return
+    text_area "$2"
+    click_button $cancel_x
+    check "the confirmation" await_window '^Confirmation!$' || return
+    rest_mouse
+    xdotool key space
+    await_exit
+}
+
+# ---- d: a Linux author's folder: UTF-8 names, Setup.ini and licence, packed
+# in code page 1252; the setup installs the names as written and shows the
+# texts as a Setup.ini saved in code page 1252 shows them, not the UTF-8 bytes
+scenario_umlauts() {
+    echo "== UTF-8 names and texts"
+    local payload=$work/umlauts d="$drive_c/${program_files#C:\\}/Für Groß"
+    forget_install 'Für Groß' 'Zoreva Umlaute'
+    rm -rf "$d"
+    make_payload "$payload"
+    mkdir -p "$payload/Additional/Über"
+    printf 'Größe\r\n' >"$payload/Größe.txt"
+    printf 'Über\r\n' >"$payload/Additional/Über/Notiz.txt"
+    printf 'Lizenz für Größe und Übermaß.\r\nÄrger? Nö.\r\n' >"$payload/Lizenz.txt"
+    { printf '\xef\xbb\xbf'
+      setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'Addfile=Größe.txt' 'Addfile=Additional\Über\Notiz.txt' \
+          'VistraneTitle=Zoreva Umlaute' 'Language=English' 'Licence=Lizenz.txt' 'Destination=Für Groß' \
+          'TextBoxColor=$00FFFFFF'; } >"$payload/Setup.ini"
+    "$packer" build --stub "$stub" --from "$payload" --out "$work/UmlautSetup.exe" >/dev/null 2>"$work/notes.txt" ||
+        { echo "FAILED: packing"; failed=1; return; }
+    check "both texts converted, as said" [ "$(grep converted "$work/notes.txt")" = "$(printf '%s\n' \
+        'Setup.ini: converted from UTF-8 to code page 1252' 'Lizenz.txt: converted from UTF-8 to code page 1252')" ]
+    # The same texts as an author on Windows saves them, and the UTF-8 bytes as they are.
+    cp -r "$payload" "$work/umlauts-1252"
+    iconv -f UTF-8 -t CP1252 "$payload/Lizenz.txt" >"$work/umlauts-1252/Lizenz.txt"
+    tail -c +4 "$payload/Setup.ini" | iconv -f UTF-8 -t CP1252 >"$work/umlauts-1252/Setup.ini"
+    pack "$work/umlauts-1252" "$work/Umlaut1252Setup.exe" || { echo "FAILED: packing"; failed=1; return; }
+    "$packer" build --no-check --stub "$stub" --from "$payload" --out "$work/UmlautRawSetup.exe" >/dev/null ||
+        { echo "FAILED: packing"; failed=1; return; }
+    licence_page_of "$work/Umlaut1252Setup.exe" "$work/licence-1252.rgb" || return
+    licence_page_of "$work/UmlautRawSetup.exe" "$work/licence-raw.rgb" || return
+
+    start_setup "$work/UmlautSetup.exe"
+    check "Welcome" await_buttons $disabled $normal || return
+    click_button $forward_x
+    check "Licence" await_buttons $normal $disabled || return
+    text_area "$work/licence.rgb"
+    import -window root "$PWD/wizard-umlauts-licence.png"
+    check "the licence shows as the one saved in code page 1252" cmp -s "$work/licence.rgb" "$work/licence-1252.rgb"
+    check "and not as its UTF-8 bytes would" differ "$work/licence.rgb" "$work/licence-raw.rgb"
+    rest_mouse
+    xdotool key space
+    check "the box checked" await_buttons $normal $normal
+    click_button $forward_x
+    check "Destination" await_buttons $normal $normal
+    sleep 0.5
+    # Kept beside the test's build folder: the destination with its umlauts.
+    import -window root "$PWD/wizard-umlauts-destination.png"
+    click_button $forward_x
+    check "the Folder page" await_folder_page
+    finish_from_folder_page || return
+    check "Größe.txt installed under Für Groß byte for byte" cmp -s "$payload/Größe.txt" "$d/Größe.txt"
+    check "Additional/Über/Notiz.txt installed byte for byte" cmp -s "$payload/Additional/Über/Notiz.txt" "$d/Additional/Über/Notiz.txt"
+    check "no folder of the UTF-8 bytes read as code page 1252" [ -z "$(find "$(dirname "$d")" -maxdepth 1 -name 'F*Ã*')" ]
+    check "setup.log names the file in code page 1252" \
+        grep -qF "$(printf 'COPYFILE=%s\\F\xfcr Gro\xdf\\Gr\xf6\xdfe.txt\r' "$program_files")" "$d/setup.log"
+    check "no workspace left" no_workspace
+    rm -rf "$d"
+}
+
 # ---- c: setups that cannot start: one message, exit code 2, no workspace left
 expect_start_failure() {  # description, setup file
     start_setup "$2"
@@ -776,5 +857,5 @@ run() {
 # The uninstaller's script sources this one for its helpers and runs its own scenarios.
 [ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 no_workspace || { echo "FAILED: a workspace was left before the test began"; failed=1; }
-for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error finish_error many_files existing_folder mouse_picks launch workspace_guard}; do run scenario_$scenario; done
+for scenario in ${WIZARD_SCENARIOS:-full_install cancel_german bare_stub start_failures copy_retry copy_cancel run_error finish_error many_files existing_folder mouse_picks launch umlauts workspace_guard}; do run scenario_$scenario; done
 exit $failed

@@ -283,7 +283,7 @@ TEST_P(LoaderTest, CarriesTheAuthorsVersionAndIconAsWindowsReadsThem)
     const std::string icon = Temp.Put("App.ico", SixteenPixelIcon(0x336699));
     const pe::TPeFile stub(Stub());
     pe::TResourceTree resources = stub.Resources();
-    ApplyIdentity(resources, {"Gr\xf6\xdf" "e Tools", "", "4.3.2.1", "Vendor", icon});
+    ApplyIdentity(resources, {u"Gr\u00f6\u00dfe Tools", u"", "4.3.2.1", "Vendor", icon});
     const Bytes payload = SampleRandom(777);
     WriteAll(Temp.Path() / "payload.bin", payload);
     pe::ReplaceResource(resources, pe::TResourceKey::Number(pe::kRtRcData), pe::TResourceKey::Text("VIZEZURAR"),

@@ -145,7 +145,7 @@ std::vector<TDiagnostic> Diagnose(const std::string& setupText, const std::vecto
         fs::create_directories((ws.Path() / file.Path).parent_path());
         WriteAll(ws.Path() / file.Path, file.Data);
     }
-    return CheckSetup(setupText, WorkspaceFilesOf(PlanPayload(ws.Text())), CanDecodePicture);
+    return CheckSetup(setupText, WorkspaceFilesOf(PlanPayload(ws.Text(), TCodePage(kDefaultCodePage))), CanDecodePicture);
 }
 
 std::vector<std::string> Check(const std::string& setupText, const std::vector<TFile>& extraFiles)

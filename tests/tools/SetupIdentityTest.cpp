@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/TestPrograms.h"
+#include "tools/CodePage.h"
 #include "tools/IconFile.h"
 #include "utilities/SetupError.h"
 
@@ -112,7 +113,9 @@ TEST(SetupIdentity, ProductVersionsAndTheTextOfVersionStrings)
                     {"v1.2", std::nullopt},       {"", std::nullopt},      {"1.0000000000000000002", std::nullopt}};
     for (const auto& v : versions) EXPECT_EQ(ParseProductVersion(v.Text), v.Number) << v.Text;
 
-    EXPECT_EQ(Utf16FromWindows1252("Gr\xf6\xdf" "e \x80 \x9f \x81"), u"Gr\u00f6\u00dfe \u20ac \u0178 \u0081");
+    EXPECT_EQ(TCodePage(1252).ToUtf16("Gr\xf6\xdf" "e \x80 \x9f \x81"), u"Gr\u00f6\u00dfe \u20ac \u0178 \u0081");
+    EXPECT_EQ(TCodePage(1250).ToUtf16("\x8a\xb9 \xf6"), u"\u0160\u0105 \u00f6");
+    EXPECT_EQ(TCodePage(1251).ToUtf16("\xc0\xff"), u"\u0410\u044f");
     EXPECT_EQ(Utf16FromArgument("M\xc3\xbcller \xe2\x82\xac \xf0\x9f\x98\x80"), u"M\u00fcller \u20ac \U0001F600");
     EXPECT_EQ(Utf16FromArgument("M\xfcller"), u"M\u00fcller") << "not UTF-8: Windows-1252, as Windows passes it";
     EXPECT_EQ(Utf16FromArgument("\xc3"), u"\u00c3") << "a sequence cut off";
@@ -134,9 +137,9 @@ TEST(SetupIdentity, VersionInformationSaysTheProductAndKeepsTheStubsLanguage)
         version::TVersionNumber Number;
         S Strings;
     } cases[] = {
-        {{"Gr\xf6\xdf" "e", "", "", "", ""}, {0, 0, 0, 0},
+        {{u"Gr\u00f6\u00dfe", u"", "", "", ""}, {0, 0, 0, 0},
          S{{u"FileDescription", u"Gr\u00f6\u00dfe"}, {u"ProductName", u"Gr\u00f6\u00dfe"}}},
-        {{"Demo", "The demo's setup", "2.5.1", "M\xc3\xbcller", ""}, {2, 5, 1, 0},
+        {{u"Demo", u"The demo's setup", "2.5.1", "M\xc3\xbcller", ""}, {2, 5, 1, 0},
          S{{u"CompanyName", u"M\u00fcller"}, {u"FileDescription", u"The demo's setup"}, {u"FileVersion", u"2.5.1"},
            {u"ProductName", u"Demo"}, {u"ProductVersion", u"2.5.1"}}},
     };
@@ -150,7 +153,7 @@ TEST(SetupIdentity, VersionInformationSaysTheProductAndKeepsTheStubsLanguage)
         EXPECT_EQ(info.Translations, stub.Translations);
         EXPECT_EQ(info.Strings, c.Strings);
     }
-    const version::TVersionInfo bare = SetupVersionInfo({}, {"Demo", "", "", "", ""});
+    const version::TVersionInfo bare = SetupVersionInfo({}, {u"Demo", u"", "", "", ""});
     EXPECT_EQ(bare.TableName, u"040904E4") << "no stub language: US English, Windows-1252";
     EXPECT_EQ(bare.Translations, std::vector<uint32_t>{0x04E40409});
 }
@@ -211,7 +214,7 @@ TEST_F(IdentityInProgram, IconAndVersionReplacedAndReadBackByAnotherReader)
     const std::string iconPath = Write("App.ico", icon);
     const pe::TPeFile stub(Write("stub.exe", program.Build()));
     pe::TResourceTree resources = stub.Resources();
-    ApplyIdentity(resources, {"Demo", "", "1.2.3.4", "Vendor", iconPath});
+    ApplyIdentity(resources, {u"Demo", u"", "1.2.3.4", "Vendor", iconPath});
     stub.WriteWithResources(resources, Temp / "setup.exe");
 
     const TProgramView setup(ReadAll(Temp.Path() / "setup.exe"));
@@ -248,7 +251,7 @@ TEST_F(IdentityInProgram, IconAndVersionReplacedAndReadBackByAnotherReader)
 
     // A broken icon file stops the build with what is wrong with it.
     const std::string broken = Write("Broken.ico", Bytes(icon.begin(), icon.begin() + 20));
-    EXPECT_EQ(ErrorOf([&] { ApplyIdentity(resources, {"Demo", "", "", "", broken}); }),
+    EXPECT_EQ(ErrorOf([&] { ApplyIdentity(resources, {u"Demo", u"", "", "", broken}); }),
               "Cannot use the icon file " + broken + ": its list of images is cut off");
 }
 

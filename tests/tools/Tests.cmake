@@ -2,6 +2,9 @@
 zoreva_add_test(pe_resources_tests tools/PeResourcesTest.cpp tools/SetupIdentityTest.cpp tools/VersionInfoTest.cpp
                 tools/TestPrograms.cpp)
 target_link_libraries(pe_resources_tests PRIVATE zoreva_pack_core)
+# Under Wine the conversions are those of Windows itself: the same table is expected.
+zoreva_add_test(code_page_tests tools/CodePageTest.cpp)
+target_link_libraries(code_page_tests PRIVATE zoreva_pack_core)
 # Under Wine the pictures are judged by the setup's own loader: the same verdicts are expected.
 zoreva_add_test(setup_check_tests tools/SetupCheckTest.cpp)
 target_link_libraries(setup_check_tests PRIVATE zoreva_pack_core zoreva_picture_probe)

@@ -326,7 +326,12 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
                                                 "--publisher"},
                                                {"check"},
                                                {"check", "a", "b"},
-                                               {"check", "--no-check", "ws"}}) {
+                                               {"check", "--no-check", "ws"},
+                                               {"check", "--codepage", "932", "ws"},
+                                               {"check", "--codepage", "-1252", "ws"},
+                                               {"check", "--codepage", "", "ws"},
+                                               {"build", "--codepage", "utf-8", "--stub", "s.exe", "--from", "ws",
+                                                "--out", "o.exe"}}) {
         const TRun run = Pack(arguments);
         EXPECT_EQ(run.ExitCode, 2);
         EXPECT_EQ(run.Err.rfind("zoreva-pack: ", 0), 0u) << run.Err;
@@ -337,10 +342,10 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Out.find("extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER"), std::string::npos);
     EXPECT_NE(help.Out.find("build [--with-uninstaller] [--no-check] [--level none|fastest|default|maximum]\n"
-                            "        [--product-version X.Y[.Z[.W]]] [--publisher NAME]\n"
+                            "        [--codepage N] [--product-version X.Y[.Z[.W]]] [--publisher NAME]\n"
                             "        --stub STUB.exe --from DIR --out SETUP.exe"),
               std::string::npos);
-    EXPECT_NE(help.Out.find("check [--with-uninstaller] DIR"), std::string::npos);
+    EXPECT_NE(help.Out.find("check [--with-uninstaller] [--codepage N] DIR"), std::string::npos);
 }
 
 TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
@@ -871,3 +876,134 @@ TEST_F(PackTest, ListAndExtractTellASetupFromAnArchiveStartingWithAProgram)
 }
 
 }  // namespace
+
+// A Linux author's folder: UTF-8 names, a UTF-8 Setup.ini and licence. The
+// setup is an ANSI program, so the payload holds them in its code page: the
+// names sorted and written in it, the two texts converted with a note each,
+// their records' sizes and CRCs those of the converted bytes; check judges
+// the converted Setup.ini, whose entries then match the converted names.
+TEST_F(PackTest, AUtf8FolderIsPackedInTheSetupsCodePage)
+{
+    const fs::path ws = MakeWorkspace();
+    fs::remove(ws / "Licence.txt");
+    fs::create_directories(ws / "Additional" / "\xC3\x9C" "ber");
+    WriteAll(ws / "Additional" / "\xC3\x9C" "ber" / "Gr\xC3\xB6\xC3\x9F" "e.txt", SampleText(700, 11));
+    // In UTF-8 "ä" sorts before "€", in code page 1252 after it.
+    WriteAll(ws / "\xC3\xA4.txt", SampleText(100, 12));
+    WriteAll(ws / "\xE2\x82\xAC.txt", SampleText(200, 13));
+    WriteAll(ws / "Gr\xC3\xB6\xC3\x9F" "e.txt", SampleText(300, 14));
+    const std::string setupUtf8 =
+        "\xEF\xBB\xBF" + SetupText("Addfile=Gr\xC3\xB6\xC3\x9F" "e.txt\r\nAddfile=\xE2\x82\xAC.txt\r\n"
+                                  "Addfile=Uninstall.exe\r\nLicence=Lizenz.txt\r\n"
+                                  "Description=F\xC3\xBCr Gro\xC3\x9F und Klein\r\n");
+    const std::string setup1252 =
+        SetupText("Addfile=Gr\xF6\xDF" "e.txt\r\nAddfile=\x80.txt\r\nAddfile=Uninstall.exe\r\nLicence=Lizenz.txt\r\n"
+                  "Description=F\xFCr Gro\xDF und Klein\r\n");
+    WriteAll(ws / "Setup.ini", TextBytes(setupUtf8));
+    WriteAll(ws / "Lizenz.txt", TextBytes("Lizenz f\xC3\xBCr alle\r\n"));
+    const std::string notes = "Setup.ini: converted from UTF-8 to code page 1252\n"
+                              "Lizenz.txt: converted from UTF-8 to code page 1252\n";
+
+    TRun run = Pack({"check", "--with-uninstaller", ws.string()});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Err, notes) << "every Addfile entry is found";
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    run = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Err, notes + "Setup.ini:5: warning: the Addfile entry \"Uninstall.exe\" is not in the payload, so "
+                               "the setup installs nothing for it\n");
+    // The bytes of the texts as converted.
+    size_t bytesIn = setup1252.size() - setupUtf8.size() - 1;
+    for (const auto& [path, bytes] : TreeOf(ws)) bytesIn += bytes.size();
+    EXPECT_EQ(run.Out.rfind("Packed 12 files: " + WithThousands(bytesIn) + " bytes in", 0), 0u) << run.Out;
+
+    const fs::path payload = PayloadOf(setup);
+    char expected[512];
+    std::snprintf(expected, sizeof expected,
+                  "2\t300\tzlib\t%08x\t\tGr\xF6\xDF" "e.txt\n"
+                  "3\t17\tzlib\t%08x\t\tLizenz.txt\n"
+                  "4\t%zu\tzlib\t%08x\t\tSetup.ini\n",
+                  Crc32Of(SampleText(300, 14)), Crc32Of(TextBytes("Lizenz f\xFCr alle\r\n")), setup1252.size(),
+                  Crc32Of(TextBytes(setup1252)));
+    const std::string listing = Pack({"list", payload.string()}).Out;
+    EXPECT_EQ(MemberNames(listing), (std::vector<std::string>{"Additional.x", "gfx.x", "Gr\xF6\xDF" "e.txt",
+                                                              "Lizenz.txt", "Setup.ini", "snd.x", "\x80.txt",
+                                                              "\xE4.txt"}));
+    EXPECT_NE(listing.find(expected), std::string::npos) << listing;
+    Unpack(payload, Temp.Path() / "unpacked");
+    EXPECT_EQ(ReadAll(Temp.Path() / "unpacked" / "Setup.ini"), TextBytes(setup1252));
+    EXPECT_EQ(ReadAll(Temp.Path() / "unpacked" / "Additional" / "\xDC" "ber" / "Gr\xF6\xDF" "e.txt"),
+              SampleText(700, 11));
+    EXPECT_TRUE(fs::is_empty(TempFiles()));
+
+    // Saved in code page 1252 beside the UTF-8 names: taken as it is, and its entries are found.
+    WriteAll(ws / "Setup.ini", TextBytes(setup1252));
+    run = Pack({"check", "--with-uninstaller", ws.string()});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Err, "Lizenz.txt: converted from UTF-8 to code page 1252\n");
+    // --no-check packs both texts as they are.
+    WriteAll(ws / "Setup.ini", TextBytes(setupUtf8));
+    ASSERT_EQ(Pack({"build", "--no-check", "--stub", stub, "--from", ws.string(), "--out", setup}).Err, "");
+    Unpack(PayloadOf(setup), Temp.Path() / "raw");
+    EXPECT_EQ(ReadAll(Temp.Path() / "raw" / "Setup.ini"), TextBytes(setupUtf8));
+}
+
+// What the code page cannot hold stops check and build before anything is
+// written, naming the file (and the line of a text).
+TEST_F(PackTest, WhatTheCodePageCannotHoldIsRefused)
+{
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    struct TCase {
+        const char* What;
+        std::string File;  // below the workspace
+        std::string Bytes;
+        std::vector<std::string> Options;
+        std::string Error;  // after "zoreva-pack: "; none: packs
+    };
+    const std::string polish = "\xC5\x81\xC3\xB3" "d\xC5\xBA.txt";
+    const TCase cases[] = {
+        {"a name with L with stroke", polish, "x", {},
+         "Cannot write the name of %WS%/" + polish + " in code page 1252"},
+        {"a name with L with stroke in 1250", polish, "x", {"--codepage", "1250"}, ""},
+        {"a folder's name in Additional", "Additional/\xD0\x94/a.txt", "x", {},
+         "Cannot write the name of %WS%/Additional/\xD0\x94 in code page 1252"},
+        {"a Cyrillic name in 1251", "Additional/\xD0\x94/a.txt", "x", {"--codepage", "1251"}, ""},
+        {"a picture's name", "Graphics/\xE2\x86\x92.bmp", "x", {},
+         "Cannot write the name of %WS%/Graphics/\xE2\x86\x92.bmp in code page 1252"},
+        {"a name that is not UTF-8", "Gr\xF6\xDF" "e.txt", "x", {},
+         "Cannot write the name of %WS%/Gr\xF6\xDF" "e.txt in code page 1252"},
+        {"a character in the licence", "Licence.txt", "Dear \xC5\x81ukasz,\n", {},
+         "Licence.txt:1: \"\xC5\x81\" (U+0141) cannot be written in code page 1252"},
+        {"a UTF-16 licence", "Licence.txt", std::string("L\0i\0", 4), {"--codepage", "1257"},
+         "Licence.txt is UTF-16; save it as UTF-8 or Windows-1257"},
+        {"a licence larger than any text, packed unread", "Licence.txt", std::string(16 << 20, 'x') + "\xC5\x81", {},
+         ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TTempFolder folder;
+        fs::create_directories(folder.Path() / "ws" / "Graphics");
+        const fs::path ws = folder.Path() / "ws";
+        WriteAll(ws / "Setup.ini", TextBytes(SetupText("Licence=Licence.txt\r\n")));
+        WriteAll(ws / "Licence.txt", TextBytes("Terms\r\n"));
+        WriteAll(ws / "Graphics" / "back.bmp", BmpFile(4, 4, 24, std::vector<uint32_t>(16, 0xFF336699)));
+        fs::create_directories((ws / c.File).parent_path());
+        WriteAll(ws / c.File, TextBytes(c.Bytes));
+        std::string error = c.Error;
+        if (const size_t at = error.find("%WS%"); at != std::string::npos) error.replace(at, 4, ws.string());
+        for (const char* command : {"check", "build"}) {
+            std::vector<std::string> arguments{command};
+            arguments.insert(arguments.end(), c.Options.begin(), c.Options.end());
+            if (arguments[0] == "build") arguments.insert(arguments.end(), {"--stub", stub, "--out", setup, "--from"});
+            arguments.push_back(ws.string());
+            const TRun run = Pack(arguments);
+            EXPECT_EQ(run.ExitCode, error.empty() ? 0 : 1) << command << ": " << run.Err;
+            if (!error.empty()) {
+                EXPECT_EQ(run.Err, "zoreva-pack: " + error + "\n") << command;
+            }
+            EXPECT_EQ(fs::exists(setup), error.empty() && arguments[0] == "build") << command;
+            fs::remove(setup);
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(TempFiles()));
+}

@@ -134,6 +134,58 @@ cp stub.exe demo/Demo.exe
 check "check of the demo: same silence and code" same_run check --with-uninstaller demo
 check "check of the demo: no diagnostics" test ! -s err.n
 
+# A Linux author's folder: UTF-8 names, Setup.ini and licence. Under Wine the
+# names reach zoreva-pack.exe as Unicode; both write them in code page 1252.
+mkdir -p u8/Graphics u8/Additional/Über
+convert -size 40x30 xc:'#336699' BMP3:u8/Graphics/back.bmp
+printf 'Größe\r\n' >u8/Größe.txt
+printf 'Ä\r\n' >u8/Ähre.txt
+printf 'Über\r\n' >u8/Additional/Über/Größe.txt
+printf 'Lizenz für alle\r\n' >u8/Lizenz.txt
+printf '\xef\xbb\xbfTest\r\nObject=Setup\r\nVistraneTitle=Für Groß\r\nDestination=Für Groß\r\nLicence=Lizenz.txt\r\n' >u8/Setup.ini
+printf 'Addfile=Größe.txt\r\nAddfile=Ähre.txt\r\nAddfile=Uninstall.exe\r\nend\r\n' >>u8/Setup.ini
+printf 'Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >>u8/Setup.ini
+run n build --stub stub.exe --from u8 --out n-u8.exe
+run w build --stub stub.exe --from u8 --out w-u8.exe
+check "UTF-8 folder: identical setup programs" cmp -s n-u8.exe w-u8.exe
+check "UTF-8 folder: same notes, summary and code" same_outcome
+check "UTF-8 folder: both texts converted" grep -qx 'Lizenz.txt: converted from UTF-8 to code page 1252' err.n
+check "UTF-8 folder: identical list" same_run list n-u8.exe
+check "UTF-8 folder: names in code page 1252" grep -q $'\tGr\xf6\xdfe.txt$' out.n
+run n extract n-u8.exe u8.n
+run w extract n-u8.exe u8.w
+# The native extract writes the stored names' bytes, Wine's the names in Unicode.
+same_unpacked() {
+    [ "$(cd u8.n && find . -type f | iconv -f CP1252 -t UTF-8 | LC_ALL=C sort)" = \
+      "$(cd u8.w && find . -type f | LC_ALL=C sort)" ] && cmp -s u8.n/Setup.ini u8.w/Setup.ini &&
+        cmp -s u8.n/Lizenz.txt u8.w/Lizenz.txt
+}
+check "UTF-8 folder: the same files extracted" same_unpacked
+check "UTF-8 folder: Setup.ini in code page 1252" grep -q $'^Destination=F\xfcr Gro\xdf\r$' u8.n/Setup.ini
+check "UTF-8 folder: same check" same_run check --with-uninstaller u8
+# Saved in code page 1252 beside the UTF-8 names, its entries match them.
+tail -c +4 u8/Setup.ini | iconv -f UTF-8 -t CP1252 >u8/1252.ini && mv u8/1252.ini u8/Setup.ini
+check "code page 1252 Setup.ini: same check" same_run check --with-uninstaller u8
+check "code page 1252 Setup.ini: only the licence converted" \
+    test "$(cat err.n)" = 'Lizenz.txt: converted from UTF-8 to code page 1252'
+printf 'Object=Panel\r\n' | iconv -f UTF-8 -t UTF-16 >u8/Setup.ini
+check "UTF-16 Setup.ini: same message and code" same_run check u8
+printf 'x\r\nObject=Setup\r\nVistraneTitle=→\r\nend\r\n' >u8/Setup.ini
+check "a character 1252 lacks: same message and code" same_run check u8
+check "a character 1252 lacks: its line named" grep -q '^zoreva-pack: Setup.ini:3: "→" (U+2192) cannot' err.n
+printf 'x\r\nObject=Setup\r\nVistraneTitle=Łódź\r\nDestination=Łódź\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >u8/Setup.ini
+printf 'x' >u8/Łódź.txt
+run n check u8; run w check u8
+# The path is written with each host's own separator.
+sed -i 's#\\#/#g' err.w
+check "a name 1252 lacks: same message and code" same_outcome
+check "a name 1252 lacks: the file named" grep -qx 'zoreva-pack: Cannot write the name of u8/Łódź.txt in code page 1252' err.n
+run n build --codepage 1250 --stub stub.exe --from u8 --out n-1250.exe
+run w build --codepage 1250 --stub stub.exe --from u8 --out w-1250.exe
+check "code page 1250: identical setup programs" cmp -s n-1250.exe w-1250.exe
+check "code page 1250: same notes and code" same_outcome
+check "unknown code page: same message and code" same_run check --codepage 65001 u8
+
 ln in/readme.txt alias.txt
 ln -s in linked
 check "output is an input: same message and code" same_run archive alias.txt in/readme.txt
