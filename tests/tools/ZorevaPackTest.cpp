@@ -622,6 +622,21 @@ TEST_F(PackTest, BuildGivesTheSetupTheAuthorsVersionAndIcon)
                                  {u"FileVersion", u"3.1.4"},
                                  {u"ProductName", u"Test"},
                                  {u"ProductVersion", u"3.1.4"}}));
+
+    // A Setup.ini saved as UTF-8 for a Czech setup: the names as the setup reads them, in code page 1250.
+    WriteAll(ws / "Setup.ini", TextBytes("\xef\xbb\xbfx\r\nObject=Setup\r\nVistraneTitle=K\xc5\xaf\xc5\x88\r\n"
+                                         "Description=\xc5\xbdlu\xc5\xa5ou\xc4\x8dk\xc3\xbd\r\nDestination=K\r\nend\r\n"
+                                         "Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n"));
+    const std::string czech = Temp / "czech.exe";
+    const TRun converted =
+        Pack({"build", "--codepage", "1250", "--stub", Temp / "stub.exe", "--from", ws.string(), "--out", czech});
+    ASSERT_EQ(converted.ExitCode, 0) << converted.Err;
+    const Bytes czechVersion = TProgramView(ReadAll(czech)).Resources().at({"#16", "#1", 0x407});
+    const auto czechInfo = version::ParseVersionInfo(czechVersion.data(), czechVersion.size());
+    ASSERT_TRUE(czechInfo);
+    EXPECT_EQ(czechInfo->Strings, (std::vector<std::pair<std::u16string, std::u16string>>{
+                                      {u"FileDescription", u"\u017dlu\u0165ou\u010dk\u00fd"},
+                                      {u"ProductName", u"K\u016f\u0148"}}));
 }
 
 TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
