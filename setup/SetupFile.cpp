@@ -163,7 +163,8 @@ bool TSetupFileReader::TakeValue(const TSetupKey& key, const TSourceLine& line, 
     switch (key.Kind) {
     case TKeyKind::Boolean: value.On = value.Text == "1"; break;
     case TKeyKind::FontStyle: value.Style = FontStyleNamed(value.Text); break;
-    case TKeyKind::Integer: {
+    case TKeyKind::Integer:
+    case TKeyKind::Colour: {
         const std::optional<int32_t> number = IntegerValue(line);
         if (!number) return false;
         value.Number = *number;

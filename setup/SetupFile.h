@@ -27,6 +27,14 @@ struct TPanelRect {
 // The text area as designed, before a Toolweb block moves it.
 constexpr TPanelRect kMainPanelDesign{104, 16, 393, 305};
 
+// Where a button sits when the description does not place it.
+struct TButtonPlace {
+    int32_t Left = 0, Top = 0;
+};
+constexpr TButtonPlace kBackDesign{150, 280};
+constexpr TButtonPlace kForwardDesign{230, 280};
+constexpr TButtonPlace kCancelDesign{310, 280};
+
 struct TPanelSkin {
     std::string Bitmap;  // relative to the workspace
     int32_t InvisibleColor = 0;

@@ -13,11 +13,6 @@
 
 namespace {
 
-// Where the buttons sit when the description does not place them.
-constexpr POINT kBackDesign{150, 280};
-constexpr POINT kForwardDesign{230, 280};
-constexpr POINT kCancelDesign{310, 280};
-
 constexpr int kRegionThreshold = 100;
 constexpr RECT kTextBoxDesign{kTextMargin, 14, kTextMargin + kPageWidth, 14 + kPageHeight};
 constexpr int kHeadingGrowth = 2;  // points
@@ -61,9 +56,9 @@ void DiscardWaitingInput()
 
 TSetupForm::TSetupForm()
     : THostWindow<TZupForm>(kDesignDpi),
-      Backbutton(Handle(), kBackDesign),
-      Forwardbutton(Handle(), kForwardDesign),
-      Cancelbutton(Handle(), kCancelDesign)
+      Backbutton(Handle(), {kBackDesign.Left, kBackDesign.Top}),
+      Forwardbutton(Handle(), {kForwardDesign.Left, kForwardDesign.Top}),
+      Cancelbutton(Handle(), {kCancelDesign.Left, kCancelDesign.Top})
 {
     CreateControls();
 }

@@ -48,16 +48,16 @@ constexpr TSetupKey kKeys[] = {
     {B::Setup, "LaunchProg", K::Boolean, Setting<&S::LaunchProg>},
     {B::Setup, "DesktopIcon", K::Boolean, Setting<&S::DesktopIcon>},
     {B::Setup, "PerMachine", K::Boolean, Setting<&S::PerMachine>},
-    {B::Setup, "TextBoxColor", K::Integer, Setting<&S::TextBoxColor>},
+    {B::Setup, "TextBoxColor", K::Colour, Setting<&S::TextBoxColor>},
     {B::Setup, "Fontname", K::Text, PartSetting<&S::TextFont, &TFontDescription::Name>},
-    {B::Setup, "Fontcolor", K::Integer, PartSetting<&S::TextFont, &TFontDescription::Color>},
+    {B::Setup, "Fontcolor", K::Colour, PartSetting<&S::TextFont, &TFontDescription::Color>},
     {B::Setup, "Fontheight", K::Integer, PartSetting<&S::TextFont, &TFontDescription::Height>},
     {B::Setup, "Fontstyle", K::FontStyle, PartSetting<&S::TextFont, &TFontDescription::Style>},
     {B::Setup, "Method", K::Text, Setting<&S::Method>},
     {B::Setup, "Description", K::Text, Setting<&S::Description>},
     {B::Setup, "Icon", K::SetupIcon, Setting<&S::Icon>},
     {B::Setup, "Encrypted", K::Boolean, Setting<&S::Encrypted>},
-    {B::Setup, "AlphaColor", K::Integer, Setting<&S::AlphaColor>},
+    {B::Setup, "AlphaColor", K::Colour, Setting<&S::AlphaColor>},
     {B::Setup, "SetupName", K::Text, Setting<&S::SetupName>},
     {B::Setup, "ControlPanel", K::Text, Setting<&S::ControlPanel>},
 
@@ -67,7 +67,7 @@ constexpr TSetupKey kKeys[] = {
     {B::Toolweb, "Height", K::Integer, PartSetting<&S::MainPanel, &TPanelRect::Height>},
 
     {B::Panel, "Bitmap", K::Picture, PartSetting<&S::Panel, &TPanelSkin::Bitmap>},
-    {B::Panel, "InvisibleColor", K::Integer, PartSetting<&S::Panel, &TPanelSkin::InvisibleColor>},
+    {B::Panel, "InvisibleColor", K::Colour, PartSetting<&S::Panel, &TPanelSkin::InvisibleColor>},
 
     {B::Button, "Top", K::Integer, ButtonSetting<&TButtonSkin::Top>},
     {B::Button, "Left", K::Integer, ButtonSetting<&TButtonSkin::Left>},
@@ -75,7 +75,7 @@ constexpr TSetupKey kKeys[] = {
     {B::Button, "Touched", K::Picture, ButtonSetting<&TButtonSkin::Touched>},
     {B::Button, "Pressed", K::Picture, ButtonSetting<&TButtonSkin::Pressed>},
     {B::Button, "Disabled", K::Picture, ButtonSetting<&TButtonSkin::Disabled>},
-    {B::Button, "InvisibleColor", K::Integer, ButtonSetting<&TButtonSkin::InvisibleColor>},
+    {B::Button, "InvisibleColor", K::Colour, ButtonSetting<&TButtonSkin::InvisibleColor>},
 };
 
 }  // namespace

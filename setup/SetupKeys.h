@@ -16,6 +16,7 @@ enum class TKeyKind {
     Text,           // kept as written
     Boolean,        // on for "1" alone
     Integer,        // ParseInteger's syntax; the setup stops at anything else
+    Colour,         // an Integer in the Windows colour layout, $00BBGGRR
     FontStyle,      // a style's name; any other word is no style
     Language,       // the language of the pages
     Picture,        // a skin picture in the workspace

@@ -16,9 +16,11 @@
 namespace {
 
 using TBytes = std::vector<uint8_t>;
+using TSize = std::optional<TPictureSize>;
 
 constexpr size_t kIconDirectorySize = 6;
 constexpr size_t kIconEntrySize = 16;
+constexpr int32_t kLargestIconSide = 256;
 constexpr uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr uint32_t kDibHeaderSize = 40;
 constexpr uint32_t kEmfHeaderRecord = 1, kEmfSignature = 0x464D4520;  // " EMF"
@@ -60,7 +62,7 @@ struct TJpegFailure {
 void JpegSilent(j_common_ptr, int) {}
 
 // Nothing with a destructor lives between setjmp and longjmp here.
-bool DecodesAsJpeg(const TBytes& bytes)
+TSize JpegSize(const TBytes& bytes)
 {
     jpeg_decompress_struct info{};
     TJpegFailure failure{};
@@ -69,7 +71,7 @@ bool DecodesAsJpeg(const TBytes& bytes)
     failure.Manager.emit_message = JpegSilent;
     if (setjmp(failure.Return)) {
         jpeg_destroy_decompress(&info);
-        return false;
+        return std::nullopt;
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
@@ -78,9 +80,10 @@ bool DecodesAsJpeg(const TBytes& bytes)
     JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
                                                 info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
     while (info.output_scanline < info.output_height) jpeg_read_scanlines(&info, row, 1);
+    const TPictureSize size{static_cast<int32_t>(info.output_width), static_cast<int32_t>(info.output_height)};
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return true;
+    return size;
 }
 
 struct TMemoryInput {
@@ -98,15 +101,17 @@ int ReadGifBytes(GifFileType* gif, GifByteType* buffer, int count)
     return static_cast<int>(taken);
 }
 
-bool DecodesAsGif(const TBytes& bytes)
+// GDI+ gives a GIF the size of its logical screen, which its frames are drawn on.
+TSize GifSize(const TBytes& bytes)
 {
     TMemoryInput input{bytes};
     int error = 0;
     GifFileType* gif = DGifOpen(&input, ReadGifBytes, &error);
-    if (!gif) return false;
+    if (!gif) return std::nullopt;
     const bool whole = DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0 && gif->SWidth > 0 && gif->SHeight > 0;
+    const TPictureSize size{gif->SWidth, gif->SHeight};
     DGifCloseFile(gif, &error);
-    return whole;
+    return whole ? TSize(size) : std::nullopt;
 }
 
 // An icon's pictures are device-independent bitmaps without file header, or PNG files.
@@ -119,17 +124,19 @@ bool IsIconImage(const uint8_t* image, size_t size)
     return U16(image + 12) == 1 && (bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32);
 }
 
-bool IsIcon(const TBytes& bytes)
+// The size of the icon's first picture, which GDI+ shows; a width or height of 0 in the directory means 256.
+TSize IconSize(const TBytes& bytes)
 {
-    if (bytes.size() < kIconDirectorySize || U16(&bytes[0]) != 0 || U16(&bytes[2]) != 1) return false;
+    if (bytes.size() < kIconDirectorySize || U16(&bytes[0]) != 0 || U16(&bytes[2]) != 1) return std::nullopt;
     const size_t count = U16(&bytes[4]);
-    if (count == 0 || bytes.size() < kIconDirectorySize + count * kIconEntrySize) return false;
+    if (count == 0 || bytes.size() < kIconDirectorySize + count * kIconEntrySize) return std::nullopt;
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* entry = &bytes[kIconDirectorySize + i * kIconEntrySize];
         const uint64_t size = U32(entry + 8), at = U32(entry + 12);
-        if (size == 0 || at + size > bytes.size() || !IsIconImage(&bytes[at], size)) return false;
+        if (size == 0 || at + size > bytes.size() || !IsIconImage(&bytes[at], size)) return std::nullopt;
     }
-    return true;
+    const uint8_t* first = &bytes[kIconDirectorySize];
+    return TPictureSize{first[0] ? first[0] : kLargestIconSide, first[1] ? first[1] : kLargestIconSide};
 }
 
 bool IsEnhancedMetafile(const TBytes& bytes)
@@ -154,19 +161,29 @@ bool IsMetafile(const TBytes& bytes)
     return IsEnhancedMetafile(bytes) || IsWindowsMetafile(bytes);
 }
 
+TSize SizeOf(TPictureKind kind, const TBytes& bytes)
+{
+    switch (kind) {
+    case TPictureKind::Bitmap: {
+        const std::optional<TBmpLayout> layout = ReadBmpLayout(bytes.data(), bytes.size());
+        return layout ? TSize(TPictureSize{layout->Width, layout->Height}) : std::nullopt;
+    }
+    case TPictureKind::Icon: return IconSize(bytes);
+    case TPictureKind::Jpeg: return JpegSize(bytes);
+    case TPictureKind::Gif: return GifSize(bytes);
+    case TPictureKind::Metafile: break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-bool CanDecodePicture(const std::string& path)
+TPictureVerdict ProbePicture(const std::string& path)
 {
     const std::optional<TPictureKind> kind = PictureKindOf(path);
     TBytes bytes;
-    if (!kind || !ReadFile(path, bytes)) return false;
-    switch (*kind) {
-    case TPictureKind::Bitmap: return ReadBmpLayout(bytes.data(), bytes.size()).has_value();
-    case TPictureKind::Icon: return IsIcon(bytes);
-    case TPictureKind::Metafile: return IsMetafile(bytes);
-    case TPictureKind::Jpeg: return DecodesAsJpeg(bytes);
-    case TPictureKind::Gif: return DecodesAsGif(bytes);
-    }
-    return false;
+    if (!kind || !ReadFile(path, bytes)) return {};
+    if (*kind == TPictureKind::Metafile) return {IsMetafile(bytes), std::nullopt};
+    const TSize size = SizeOf(*kind, bytes);
+    return {size.has_value(), size};
 }

@@ -2,16 +2,19 @@
 
 #include "skin/Bitmap32.h"
 #include "skin/Picture.h"
+#include "skin/PictureKind.h"
 #include "utilities/SetupError.h"
 
-bool CanDecodePicture(const std::string& path)
+TPictureVerdict ProbePicture(const std::string& path)
 {
     static const TGdiplusSession session;
     TBitmap32 bitmap;
     try {
         LoadPictureFile(bitmap, path);
-        return true;
     } catch (const ESetupError&) {
-        return false;
+        return {};
     }
+    // As on other hosts, a metafile's size is left to the user's machine.
+    if (PictureKindOf(path) == TPictureKind::Metafile) return {true, std::nullopt};
+    return {true, TPictureSize{bitmap.Width(), bitmap.Height()}};
 }

@@ -1,7 +1,9 @@
 #include "tools/SetupCheck.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
+#include <string_view>
 
 #include "archive/PayloadLayout.h"
 #include "setup/SetupFile.h"
@@ -19,6 +21,17 @@ const std::set<std::string> kLanguages{"English", "French", "German", "Spanish"}
 // A Button block names its button two lines below its opening line; the line
 // between is the authoring tool's "Kind=" line. Neither is a setting.
 constexpr size_t kButtonNameDistance = 2;
+// What Notepad and most Linux editors put before UTF-8 text.
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+// The size of the setup's placeholder picture, which stands in for one it cannot show.
+constexpr int32_t kPlaceholderSide = 100;
+// The key and setting of each state's picture but the normal one ("Mask"), which sizes the button first.
+const struct {
+    const char* Key;
+    std::string TButtonSkin::*Path;
+} kStatePictures[] = {{"Touched", &TButtonSkin::Touched},
+                      {"Pressed", &TButtonSkin::Pressed},
+                      {"Disabled", &TButtonSkin::Disabled}};
 
 std::string Quoted(const std::string& text)
 {
@@ -53,6 +66,76 @@ std::optional<std::string> ResolvedKey(const std::string& path)
     return key;
 }
 
+std::string SizeText(const TPictureSize& size)
+{
+    return std::to_string(size.Width) + " x " + std::to_string(size.Height);
+}
+
+std::string Counted(size_t count, const std::string& noun)
+{
+    if (count == 0) return "no " + noun + "s";
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Edits (insertions, deletions, substitutions and swaps of neighbours) from
+// one to the other, letter case aside: the slips a typist makes.
+size_t TypingDistance(const std::string& a, const std::string& b)
+{
+    // Rows of the distances from a's first i letters to each start of b: the two before and this one.
+    std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const bool same = LowerAscii(a[i - 1]) == LowerAscii(b[j - 1]);
+            row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
+            if (i > 1 && j > 1 && LowerAscii(a[i - 1]) == LowerAscii(b[j - 2]) &&
+                LowerAscii(a[i - 2]) == LowerAscii(b[j - 1]))
+                row[j] = std::min(row[j], before[j - 2] + 1);
+        }
+        std::swap(before, previous);
+        std::swap(previous, row);
+    }
+    return previous[b.size()];
+}
+
+// One slip in three letters, at most three: "Destinaton" is Destination,
+// while "Width" is no Button key's slip and "Fontsize" no slip of Fontstyle.
+size_t SlipsAllowed(const std::string& written)
+{
+    return std::max<size_t>(1, std::min<size_t>(3, written.size() / 3));
+}
+
+bool IsHexText(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+// The colour form spelt out, with the author's own colour when they wrote it
+// as web pages do (#RRGGBB), its bytes the other way round.
+std::string ColourHint(const std::string& value)
+{
+    const std::string form = "Colours are written $00BBGGRR: blue, green and red in hexadecimal";
+    const std::string web = Trimmed(value);
+    if (web.size() != 7 || web[0] != '#' || !IsHexText(web.substr(1))) return form + ", such as $00FFFFFF for white.";
+    std::string written = "$00" + web.substr(5, 2) + web.substr(3, 2) + web.substr(1, 2);
+    std::transform(written.begin(), written.end(), written.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+    return form + ": " + web + " is written " + written + ".";
+}
+
+bool IsKeyOfAnyBlock(const std::string& name)
+{
+    for (const TSetupKey& key : SetupKeys())
+        if (name == key.Name) return true;
+    return false;
+}
+
 void AddMembers(TWorkspaceFiles& files, const TPayloadMember& archive, const std::string& folder)
 {
     for (const TPayloadMember& member : archive.Members) {
@@ -69,10 +152,16 @@ void AddMembers(TWorkspaceFiles& files, const TPayloadMember& archive, const std
     }
 }
 
+// Where a button's lines are: its last block's opening and the last line of each of its picture keys.
+struct TButtonLines {
+    size_t Opening = 0;
+    std::map<std::string, size_t> Pictures;
+};
+
 class TSetupLint {
 public:
-    TSetupLint(const std::string& text, const TWorkspaceFiles& files, const TPictureCheck& canShowPicture)
-        : Reading(ReadSetupFileThoroughly(text)), Files(files), CanShowPicture(canShowPicture)
+    TSetupLint(const std::string& text, const TWorkspaceFiles& files, const TPictureCheck& probePicture)
+        : Reading(ReadSetupFileThoroughly(text)), Files(files), ProbePicture(probePicture)
     {
     }
 
@@ -81,31 +170,46 @@ public:
 private:
     void Report(std::optional<size_t> index, bool isError, const std::string& text);
     void Warn(size_t index, const std::string& text) { Report(index, false, text); }
+    void ReportProblem(const TSetupFileProblem& problem);
+    void CheckFirstLine();
     void CheckIgnoredLine(size_t i);
     void CheckUnknownSetting(size_t i);
     void CheckSetting(size_t i);
     void CheckValueOfKind(size_t i, const TSetupKey& key, const std::string& value);
-    void CheckPicture(size_t i, const std::string& path);
+    void CheckPicture(size_t i, const std::string& path, bool isSkin);
+    const TPictureVerdict* VerdictOn(const std::string& path);
+    std::optional<TPictureSize> SizeOf(const std::string& path);
     void CheckFileNamed(const TSetupKey& key, size_t i);
     void CheckSetupIcon(size_t i, const std::string& path);
     void CheckAsAWhole();
+    void CheckButton(const std::string& name, const TButtonSkin& skin, TButtonPlace design);
     bool IsButtonHeading(size_t i) const;
     bool Installs(const std::string& path) const;
 
     TSetupFileReading Reading;
     const TWorkspaceFiles& Files;
-    const TPictureCheck& CanShowPicture;
-    std::map<std::string, bool> PictureVerdicts;  // by source: several buttons share pictures
-    std::map<const TSetupKey*, size_t> LastLineOf;  // of the keys naming one file each
+    const TPictureCheck& ProbePicture;
+    std::map<std::string, TPictureVerdict> PictureVerdicts;  // by source: several buttons share pictures
+    std::map<const TSetupKey*, size_t> LastLineOf;  // of the keys whose last line alone counts
+    std::map<std::string, TButtonLines> Buttons;    // by the name of each button a block was read for
     std::vector<TDiagnostic> Diagnostics;
 };
 
 std::vector<TDiagnostic> TSetupLint::Run()
 {
-    for (const TSetupFileProblem& problem : Reading.Problems) Diagnostics.push_back({problem.Line, true, problem.Text});
+    for (const TSetupFileProblem& problem : Reading.Problems) ReportProblem(problem);
+    CheckFirstLine();
+    std::string button;
     for (size_t i = 0; i < Reading.Lines.size(); ++i) {
         const TLineReading& reading = Reading.Readings[i];
-        if (reading.Role == TLineReading::Ignored) CheckIgnoredLine(i);
+        if (reading.Role == TLineReading::Opening && reading.Block == TBlockKind::Button) {
+            button = ValueOfLine(Reading.Lines[i + kButtonNameDistance]);
+            Buttons[button].Opening = i;
+        }
+        if (reading.Role == TLineReading::Setting && reading.Block == TBlockKind::Button && reading.Key &&
+            reading.Key->Kind == TKeyKind::Picture)
+            Buttons[button].Pictures[reading.Key->Name] = i;
+        if (reading.Role == TLineReading::Ignored && i > 0) CheckIgnoredLine(i);
         if (reading.Role == TLineReading::Setting && !reading.Key) CheckUnknownSetting(i);
         if (reading.Role == TLineReading::Setting && reading.Key) CheckSetting(i);
     }
@@ -121,15 +225,41 @@ void TSetupLint::Report(std::optional<size_t> index, bool isError, const std::st
     Diagnostics.push_back({index ? std::optional<size_t>(*index + 1) : std::nullopt, isError, text});
 }
 
+// The reader's own words, with the colour form added where a colour was not understood.
+void TSetupLint::ReportProblem(const TSetupFileProblem& problem)
+{
+    std::string text = problem.Text;
+    if (problem.Line) {
+        const TSetupKey* key = Reading.Readings[*problem.Line - 1].Key;
+        const std::string& line = Reading.Lines[*problem.Line - 1];
+        if (key && key->Kind == TKeyKind::Colour) text += " " + ColourHint(ValueOfLine(line));
+    }
+    Diagnostics.push_back({problem.Line, true, text});
+}
+
+// The setup skips the first line, which the authoring tool fills with words of
+// its own: a block opened or a key set there is lost, and with it the title,
+// the destination or the text area's look that the rest of the file relies on.
+void TSetupLint::CheckFirstLine()
+{
+    if (Reading.Lines.empty()) return;
+    std::string line = Reading.Lines[0];
+    if (line.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) line.erase(0, kByteOrderMark.size());
+    const std::string key = KeyOfLine(line);
+    const std::string skipped = "the setup never reads the first line, so ";
+    const std::string remedy = "; leave the first line to a comment such as \"Made by hand\"";
+    if (key == "Object")
+        Report(0, true, skipped + "the block " + Quoted(line) + " opens there is lost" + remedy);
+    else if (IsKeyOfAnyBlock(key))
+        Report(0, true, skipped + "the " + Quoted(key) + " line there is lost" + remedy);
+}
+
 void TSetupLint::CheckIgnoredLine(size_t i)
 {
     const std::string& line = Reading.Lines[i];
     if (KeyOfLine(line) != "Object") return;
-    const std::string kind = ValueOfLine(line);
-    const std::optional<TBlockKind> block = BlockNamed(kind);
-    if (i == 0) {
-        if (block) Warn(i, "the setup never reads the first line, so this block is ignored");
-    } else if (block == TBlockKind::Button) {
+    const std::optional<TBlockKind> block = BlockNamed(ValueOfLine(line));
+    if (block == TBlockKind::Button) {
         if (i + kButtonNameDistance >= Reading.Lines.size()) return;  // the reader's error
         Warn(i, "the Button block names no button: the line two below says " +
                     Quoted(ValueOfLine(Reading.Lines[i + kButtonNameDistance])) +
@@ -166,7 +296,9 @@ void TSetupLint::CheckUnknownSetting(size_t i)
         Warn(i, "spaces around \"=\" belong to the key: " + Quoted(key) + " is not a key of the " + block +
                     ", so the line is ignored");
     } else {
-        Warn(i, Quoted(key) + " is not a key of the " + block + ", so the line is ignored");
+        const std::optional<std::string> meant = SuggestedKey(Reading.Readings[i].Block, key);
+        Warn(i, Quoted(key) + " is not a key of the " + block + ", so the line is ignored" +
+                    (meant ? "; did you mean " + Quoted(*meant) + "?" : ""));
     }
 }
 
@@ -180,7 +312,7 @@ void TSetupLint::CheckSetting(size_t i)
         return;
     }
     // The setup reads numbers past leading spaces.
-    if (key.Kind != TKeyKind::Integer && !value.empty() && value.front() == ' ')
+    if (key.Kind != TKeyKind::Integer && key.Kind != TKeyKind::Colour && !value.empty() && value.front() == ' ')
         Warn(i, "the value of " + Quoted(key.Name) + " begins with a space, which is part of it");
     CheckValueOfKind(i, key, value);
 }
@@ -189,7 +321,9 @@ void TSetupLint::CheckValueOfKind(size_t i, const TSetupKey& key, const std::str
 {
     switch (key.Kind) {
     case TKeyKind::Picture:
-        if (!value.empty()) CheckPicture(i, value);
+        // The window takes its skin from the last Bitmap line: only that one is checked.
+        if (key.Block == TBlockKind::Panel) LastLineOf[&key] = i;
+        else if (!value.empty()) CheckPicture(i, value, false);
         break;
     case TKeyKind::FontStyle:
         if (!value.empty() && FontStyleNamed(value) == TFontStyle::None)
@@ -215,27 +349,50 @@ void TSetupLint::CheckValueOfKind(size_t i, const TSetupKey& key, const std::str
     case TKeyKind::Text:
     case TKeyKind::Boolean:
     case TKeyKind::Integer:
+    case TKeyKind::Colour:
     case TKeyKind::Title:
     case TKeyKind::Destination:
     case TKeyKind::ProgramFolder: break;
     }
 }
 
-void TSetupLint::CheckPicture(size_t i, const std::string& path)
+// A skin picture the setup cannot show leaves its window the placeholder
+// picture's size, with the buttons at their places outside it.
+void TSetupLint::CheckPicture(size_t i, const std::string& path, bool isSkin)
+{
+    const std::string picture = isSkin ? "the skin picture " : "the picture ";
+    const std::string placeholder = isSkin ? ", so the setup window is its " + std::to_string(kPlaceholderSide) +
+                                                 " x " + std::to_string(kPlaceholderSide) +
+                                                 " placeholder picture, with the buttons outside it"
+                                           : ", so the setup shows its placeholder picture instead";
+    if (!Files.Find(path)) {
+        Report(i, isSkin, picture + Quoted(path) + " is not in the payload" + placeholder);
+    } else if (!PictureKindOf(path)) {
+        Report(i, isSkin,
+               "the setup reads no " + Quoted(LowerExtension(path)) +
+                   " pictures (only .bmp, .ico, .emf, .wmf, .jpg, .jpeg and .gif), so " +
+                   (isSkin ? "the setup window is its placeholder picture with the buttons outside it, instead of "
+                           : "it shows its placeholder picture instead of ") +
+                   Quoted(path));
+    } else if (!VerdictOn(path)->Shown) {
+        Report(i, isSkin, picture + Quoted(path) + " cannot be decoded" + placeholder);
+    }
+}
+
+// Null for a picture the setup cannot even try: not in the payload, or of a kind it reads not.
+const TPictureVerdict* TSetupLint::VerdictOn(const std::string& path)
 {
     const std::string* source = Files.Find(path);
-    const std::string placeholder = ", so the setup shows its placeholder picture instead";
-    if (!source) {
-        Warn(i, "the picture " + Quoted(path) + " is not in the payload" + placeholder);
-    } else if (!PictureKindOf(path)) {
-        Warn(i, "the setup reads no " + Quoted(LowerExtension(path)) +
-                    " pictures (only .bmp, .ico, .emf, .wmf, .jpg, .jpeg and .gif), so it shows its placeholder "
-                    "picture instead of " + Quoted(path));
-    } else {
-        const auto verdict = PictureVerdicts.try_emplace(*source, false);
-        if (verdict.second) verdict.first->second = CanShowPicture(*source);
-        if (!verdict.first->second) Warn(i, "the picture " + Quoted(path) + " cannot be decoded" + placeholder);
-    }
+    if (!source || !PictureKindOf(path)) return nullptr;
+    const auto verdict = PictureVerdicts.try_emplace(*source);
+    if (verdict.second) verdict.first->second = ProbePicture(*source);
+    return &verdict.first->second;
+}
+
+std::optional<TPictureSize> TSetupLint::SizeOf(const std::string& path)
+{
+    const TPictureVerdict* verdict = IsBlank(path) ? nullptr : VerdictOn(path);
+    return verdict ? verdict->Size : std::nullopt;
 }
 
 bool TSetupLint::Installs(const std::string& path) const
@@ -252,6 +409,7 @@ void TSetupLint::CheckFileNamed(const TSetupKey& key, size_t i)
     if (IsBlank(value)) return;
     if (key.Kind == TKeyKind::LicenceFile && !Files.Find(value))
         Report(i, true, "the licence file " + Quoted(value) + " is not in the payload, so the setup cannot start");
+    if (key.Kind == TKeyKind::Picture) CheckPicture(i, value, true);
     if (key.Kind == TKeyKind::InstalledFile && !Installs(value))
         Warn(i, Quoted(key.Name) + " names " + Quoted(value) + ", which no Addfile line installs");
     if (key.Kind == TKeyKind::SetupIcon) CheckSetupIcon(i, value);
@@ -282,15 +440,86 @@ void TSetupLint::CheckAsAWhole()
         Report(std::nullopt, false,
                "no \"Addfile=" + std::string(kUninstallerName) +
                    "\" line, so the setup does not install the uninstaller its shortcuts and registry entry point at");
+    if (!Buttons.count("Forward"))
+        Report(std::nullopt, true,
+               "there is no Button block for \"Forward\" (the line two below its \"Object=Button\" line names the "
+               "button), so the setup has no Next button to go on with");
+    CheckButton("Back", Reading.Settings.Backbutton, kBackDesign);
+    CheckButton("Forward", Reading.Settings.Forwardbutton, kForwardDesign);
+    CheckButton("Cancel", Reading.Settings.Cancelbutton, kCancelDesign);
+}
+
+// A button takes the size of the picture it shows, so pictures of its states
+// in other sizes make it grow over its neighbours; and the window is cut to
+// its skin picture, so a button reaching outside it is cut off.
+void TSetupLint::CheckButton(const std::string& name, const TButtonSkin& skin, TButtonPlace design)
+{
+    const auto lines = Buttons.find(name);
+    const std::optional<TPictureSize> normal = SizeOf(skin.Mask);
+    if (lines == Buttons.end() || !normal) return;
+    const std::string button = "the " + name + " button's ";
+    for (const auto& state : kStatePictures) {
+        const auto line = lines->second.Pictures.find(state.Key);
+        const std::optional<TPictureSize> size = SizeOf(skin.*state.Path);
+        if (line == lines->second.Pictures.end() || !size ||
+            (size->Width == normal->Width && size->Height == normal->Height))
+            continue;
+        Warn(line->second, button + Quoted(state.Key) + " picture is " + SizeText(*size) +
+                               " pixels, its \"Mask\" picture " + SizeText(*normal) +
+                               ": the button takes the size of the picture it shows, so it changes size and can "
+                               "cover its neighbours");
+    }
+    const std::optional<TPictureSize> window = SizeOf(Reading.Settings.Panel.Bitmap);
+    const int64_t left = skin.Left.value_or(design.Left), top = skin.Top.value_or(design.Top);
+    if (!window || (left >= 0 && top >= 0 && left + normal->Width <= window->Width &&
+                    top + normal->Height <= window->Height))
+        return;
+    Warn(lines->second.Opening, "the " + name + " button, " + SizeText(*normal) + " pixels at left " +
+                                    std::to_string(left) + " and top " + std::to_string(top) +
+                                    ", reaches outside the skin picture of " + SizeText(*window) +
+                                    " pixels, which the window is cut to");
 }
 
 }  // namespace
 
-std::string FormatDiagnostic(const TDiagnostic& diagnostic)
+std::string SetupFileIn(const std::string& folder)
+{
+    if (folder.empty()) return kSetupDescription;
+    if (folder.back() == '/' || folder.back() == '\\') return folder + kSetupDescription;
+    const bool windowsStyle = folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
+    return folder + (windowsStyle ? "\\" : "/") + kSetupDescription;
+}
+
+std::string FormatDiagnostic(const TDiagnostic& diagnostic, const std::string& file)
 {
     const std::string where = diagnostic.Line ? ":" + std::to_string(*diagnostic.Line) : "";
-    return std::string(kSetupDescription) + where + (diagnostic.IsError ? ": error: " : ": warning: ") +
-           diagnostic.Text;
+    return file + where + (diagnostic.IsError ? ": error: " : ": warning: ") + diagnostic.Text;
+}
+
+std::string SummaryOf(const std::vector<TDiagnostic>& diagnostics, const std::string& file)
+{
+    const size_t errors = static_cast<size_t>(
+        std::count_if(diagnostics.begin(), diagnostics.end(), [](const TDiagnostic& d) { return d.IsError; }));
+    return file + ": " + Counted(errors, "error") + ", " + Counted(diagnostics.size() - errors, "warning");
+}
+
+std::optional<std::string> SuggestedKey(TBlockKind block, const std::string& written)
+{
+    const TSetupKey* nearest = nullptr;
+    const size_t allowed = SlipsAllowed(written);
+    size_t nearestDistance = allowed + 1;
+    for (const TSetupKey& key : SetupKeys()) {
+        // Each letter more or less is a slip: a long line's key is measured against no key.
+        const size_t length = std::string_view(key.Name).size();
+        const size_t lengthGap = written.size() > length ? written.size() - length : length - written.size();
+        if (key.Block != block || lengthGap > allowed) continue;
+        const size_t distance = TypingDistance(written, key.Name);
+        if (distance < nearestDistance) {
+            nearest = &key;
+            nearestDistance = distance;
+        }
+    }
+    return nearest ? std::optional<std::string>(nearest->Name) : std::nullopt;
 }
 
 bool HasErrors(const std::vector<TDiagnostic>& diagnostics)
@@ -318,7 +547,7 @@ TWorkspaceFiles WorkspaceFilesOf(const TPayloadPlan& plan)
 }
 
 std::vector<TDiagnostic> CheckSetup(const std::string& setupText, const TWorkspaceFiles& files,
-                                    const TPictureCheck& canShowPicture)
+                                    const TPictureCheck& probePicture)
 {
-    return TSetupLint(setupText, files, canShowPicture).Run();
+    return TSetupLint(setupText, files, probePicture).Run();
 }

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "archive/PayloadLayout.h"
+#include "setup/SetupFile.h"
+#include "tools/PictureProbe.h"
 #include "tools/SetupPayload.h"
 
 struct TDiagnostic {
@@ -19,9 +22,20 @@ struct TDiagnostic {
     std::string Text;
 };
 
-// "Setup.ini:12: error: ...", as compilers write it.
-std::string FormatDiagnostic(const TDiagnostic& diagnostic);
+// Setup.ini in the folder as the author named it on the command line, as
+// compilers name the files they report on: "app" gives "app/Setup.ini", and
+// a folder given with backslashes keeps them ("C:\app\Setup.ini").
+std::string SetupFileIn(const std::string& folder);
+// "app/Setup.ini:12: error: ...", as compilers write it.
+std::string FormatDiagnostic(const TDiagnostic& diagnostic, const std::string& file = kSetupDescription);
 bool HasErrors(const std::vector<TDiagnostic>& diagnostics);
+// "app/Setup.ini: no errors, 2 warnings": the verdict in one line.
+std::string SummaryOf(const std::vector<TDiagnostic>& diagnostics, const std::string& file);
+
+// The key of the block that a key it does not know most likely meant: the
+// nearest by edit distance (letter case aside), when close enough to be a
+// slip of the fingers rather than another word. None when nothing is that close.
+std::optional<std::string> SuggestedKey(TBlockKind block, const std::string& written);
 
 // The files a setup's workspace will hold, found by the paths Setup.ini gives
 // them relative to the workspace.
@@ -40,9 +54,9 @@ private:
 // The workspace the setup will unpack the planned payload into.
 TWorkspaceFiles WorkspaceFilesOf(const TPayloadPlan& plan);
 
-// Whether the setup could show the picture file (a source in the packed folder).
-using TPictureCheck = std::function<bool(const std::string& source)>;
+// What the setup would make of the picture file (a source in the packed folder).
+using TPictureCheck = std::function<TPictureVerdict(const std::string& source)>;
 
 // Every diagnostic in the order of the lines, those about the whole description last.
 std::vector<TDiagnostic> CheckSetup(const std::string& setupText, const TWorkspaceFiles& files,
-                                    const TPictureCheck& canShowPicture);
+                                    const TPictureCheck& probePicture);

@@ -23,6 +23,7 @@
 #include "setup/SetupLogWords.h"
 #include "tools/FileIdentity.h"
 #include "tools/IconFile.h"
+#include "tools/PackProgress.h"
 #include "tools/PictureProbe.h"
 #include "tools/SetupCheck.h"
 #include "tools/SetupIdentity.h"
@@ -39,7 +40,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kBarWidth = 30;
 
 const char kHelp[] =
     "Usage: zoreva-pack COMMAND ...\n"
@@ -62,13 +62,15 @@ const char kHelp[] =
     "      files in DIR (Setup.ini among them) become members of Data.Zup, as do\n"
     "      the archives gfx.x of DIR/Graphics (required), snd.x of DIR/Sounds and\n"
     "      Additional.x of DIR/Additional, where every folder becomes a nested\n"
-    "      NAME.x. Prints the number of files, their bytes, the bytes of SETUP.exe\n"
-    "      and the ratio of the two. --with-uninstaller adds Uninstall.exe from\n"
-    "      STUB.exe's folder to the payload's root (in place of a file of that\n"
-    "      name in DIR). --no-check packs a faulty Setup.ini all the same, for\n"
-    "      testing a setup's own start-up errors. --level sets the compression of\n"
-    "      every archive in the payload (default: default). Identical files in\n"
-    "      one archive are stored once, as with archive.\n"
+    "      NAME.x. Prints the check's count line, then the number of files, their\n"
+    "      bytes, the bytes of SETUP.exe and the ratio of the two. On a terminal,\n"
+    "      a line on stderr shows each step and the files and bytes packed so\n"
+    "      far. --with-uninstaller adds Uninstall.exe from STUB.exe's folder to\n"
+    "      the payload's root (in place of a file of that name in DIR).\n"
+    "      --no-check packs a faulty Setup.ini all the same, for testing a setup's\n"
+    "      own start-up errors. --level sets the compression of every archive in\n"
+    "      the payload (default: default). Identical files in one archive are\n"
+    "      stored once, as with archive.\n"
     "      --codepage sets the Windows code page the setup's names and texts are\n"
     "      written in: 1252 (the default), 874 or 1250 to 1258. File names are\n"
     "      converted to it, and so are Setup.ini and the licence file when they\n"
@@ -83,10 +85,11 @@ const char kHelp[] =
     "      DIR gives it that icon.\n"
     "  check [--with-uninstaller] [--codepage N] DIR\n"
     "      Tells what the setup made from DIR would stop on (errors: exit code 1)\n"
-    "      or silently ignore or show wrongly (warnings), as Setup.ini:LINE: lines\n"
-    "      on stderr. --with-uninstaller counts Uninstall.exe as packed, as build\n"
-    "      --with-uninstaller packs it; --codepage judges names and texts in that\n"
-    "      code page, as build packs them.\n"
+    "      or silently ignore or show wrongly (warnings), as DIR/Setup.ini:LINE:\n"
+    "      lines on stderr, then the count of each on stdout (\"DIR/Setup.ini: no\n"
+    "      errors, 2 warnings\"). --with-uninstaller counts Uninstall.exe as\n"
+    "      packed, as build --with-uninstaller packs it; --codepage judges names\n"
+    "      and texts in that code page, as build packs them.\n"
     "  list ARCHIVE\n"
     "      One line per member: index, size, zlib|stored, CRC-32, path, name.\n"
     "      ARCHIVE may be a setup program: its payload is listed.\n"
@@ -110,7 +113,7 @@ bool StderrIsTerminal()
 #endif
 }
 
-// A one-line progress bar on stderr, drawn only for a person watching.
+// A progress line on stderr, redrawn in place, drawn only for a person watching.
 class TProgressBar {
 public:
     TProgressBar() : Visible(StderrIsTerminal()) {}
@@ -118,28 +121,37 @@ public:
     TProgressBar(const TProgressBar&) = delete;
     TProgressBar& operator=(const TProgressBar&) = delete;
 
-    void Show(const std::string& text, int percentage)
+    void Draw(const std::string& line)
     {
-        if (!Visible || text.empty() || (text == LastText && percentage == LastPercentage)) return;
-        LastText = text;
-        LastPercentage = percentage;
-        const int filled = percentage * kBarWidth / 100;
-        std::fprintf(stderr, "\r[%-*.*s] %3d%% %-40.40s", kBarWidth, filled,
-                     "##############################", percentage, text.c_str());
+        if (!Visible || line == LastLine) return;
+        LastLine = line;
+        std::fprintf(stderr, "\r%s", line.c_str());
         std::fflush(stderr);
         Drawn = true;
     }
+    void Show(const std::string& text, int percentage)
+    {
+        if (!text.empty()) Draw(BarLine(percentage, text));
+    }
+    // Ends the line, so that what is printed next starts on a line of its own.
     void Finish()
     {
         if (Drawn) std::fputc('\n', stderr);
         Drawn = false;
+        LastLine.clear();
+    }
+    // Clears the line for lines printed in between, which the next drawing follows.
+    void Clear()
+    {
+        if (Drawn) std::fprintf(stderr, "\r%s\r", std::string(kProgressLineWidth, ' ').c_str());
+        Drawn = false;
+        LastLine.clear();
     }
 
 private:
     bool Visible;
     bool Drawn = false;
-    std::string LastText;
-    int LastPercentage = -1;
+    std::string LastLine;
 };
 
 std::string BaseName(std::string path)
@@ -224,14 +236,6 @@ TCodePage CodePageOption(const TArguments& arguments)
 bool HasFlag(const TArguments& arguments, const char* flag)
 {
     return std::find(arguments.Flags.begin(), arguments.Flags.end(), flag) != arguments.Flags.end();
-}
-
-// 1,234,567
-std::string WithThousands(int64_t value)
-{
-    std::string digits = std::to_string(value);
-    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
 }
 
 // Said only when there were any, so that a folder without them packs as it always did.
@@ -366,14 +370,23 @@ void ConvertTexts(TPayloadPlan& plan, const TCodePage& codePage)
     }
 }
 
-// Prints what the check finds in the payload's Setup.ini; false when the setup would not start.
-bool PassesCheck(const TPayloadPlan& plan, const TWorkspaceFiles& workspace)
+// Prints what the check finds in the payload's Setup.ini, the diagnostics on
+// stderr and the verdict in one line on stdout; false when the setup would not start.
+bool PassesCheck(const std::string& from, const TPayloadPlan& plan, const TWorkspaceFiles& workspace,
+                 TProgressBar& bar)
 {
-    const std::vector<TDiagnostic> diagnostics = CheckSetup(SetupTextOf(plan), workspace, CanDecodePicture);
+    const std::string file = SetupFileIn(from);
+    bar.Draw(PhaseLine("checking " + file));
+    const std::vector<TDiagnostic> diagnostics = CheckSetup(SetupTextOf(plan), workspace, ProbePicture);
+    bar.Clear();
     for (const TDiagnostic& diagnostic : diagnostics) {
-        const std::string line = FormatDiagnostic(diagnostic) + "\n";
+        const std::string line = FormatDiagnostic(diagnostic, file) + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
     }
+    const std::string summary = SummaryOf(diagnostics, file) + "\n";
+    std::fflush(stderr);
+    std::fwrite(summary.data(), 1, summary.size(), stdout);
+    std::fflush(stdout);
     return !HasErrors(diagnostics);
 }
 
@@ -382,12 +395,16 @@ int RunCheck(int argc, char** argv)
     const TArguments arguments = ParseArguments(argc, argv, {"--with-uninstaller"}, {"--codepage"});
     if (arguments.Operands.size() != 1) throw UsageError{"check needs exactly one DIR"};
     const TCodePage codePage = CodePageOption(arguments);
-    TPayloadPlan plan = PlanPayload(arguments.Operands[0], codePage);
+    const std::string& from = arguments.Operands[0];
+    TProgressBar bar;
+    bar.Draw(PhaseLine("planning the payload of " + from));
+    TPayloadPlan plan = PlanPayload(from, codePage);
+    bar.Clear();
     ConvertTexts(plan, codePage);
     TWorkspaceFiles workspace = WorkspaceFilesOf(plan);
     // Only its presence counts: the check opens no file but pictures.
     if (HasFlag(arguments, "--with-uninstaller")) workspace.Add(kUninstallerName, kUninstallerName);
-    return PassesCheck(plan, workspace) ? 0 : kExitFailure;
+    return PassesCheck(from, plan, workspace, bar) ? 0 : kExitFailure;
 }
 
 int RunBuild(int argc, char** argv)
@@ -411,27 +428,35 @@ int RunBuild(int argc, char** argv)
     const pe::TPeFile program(stub);
     program.CheckRewritable();
     CheckStub(program);
+    TProgressBar bar;
+    bar.Draw(PhaseLine("planning the payload of " + from));
     TPayloadPlan plan = PlanPayload(from, codePage);
+    bar.Clear();
     if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub);
     RefuseOutputAmongFiles(plan.Root, out);
     if (!HasFlag(arguments, "--no-check")) {
         ConvertTexts(plan, codePage);
-        if (!PassesCheck(plan, WorkspaceFilesOf(plan)))
+        if (!PassesCheck(from, plan, WorkspaceFilesOf(plan), bar))
             throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
     }
-    TProgressBar bar;
+    const TPackCount total{plan.FileCount, plan.ByteCount};
+    TPackCount done;
     const TTempFile payload;
     const TDuplicateFigures duplicates =
-        WritePayload(plan, payload.Path(), level, [&bar, &plan](const std::string& name, int64_t done) {
-            bar.Show(name, RoundedPercentage(done, plan.ByteCount));
+        WritePayload(plan, payload.Path(), level, [&](const std::string& name, int64_t bytesDone) {
+            done.Bytes = bytesDone;
+            bar.Draw(PackProgressLine(done, total, name));
+            ++done.Files;
         });
-    bar.Show(BaseName(out), 100);
+    bar.Draw(PackProgressLine(total, total, ""));
+    bar.Finish();
+    bar.Draw(PhaseLine("writing " + out));
     pe::TResourceTree resources = program.Resources();
     ApplyIdentity(resources, IdentityOf(plan, codePage, arguments));
     pe::ReplaceResource(resources, pe::TResourceKey::Number(pe::kRtRcData), pe::TResourceKey::Text(kPayloadResource),
                         pe::WholeFile(payload.Path()));
     const int64_t setupBytes = program.WriteWithResources(resources, out);
-    bar.Finish();
+    bar.Clear();
     PrintSummary(plan, setupBytes);
     PrintDuplicates(duplicates);
     return 0;

@@ -124,6 +124,10 @@ const std::string kSkin = "Object=Panel\r\nBitmap=Graphics\\skin.bmp\r\nend\r\n"
 const std::string kUninstaller = "Addfile=Uninstall.exe\r\n";
 // A title and a destination, in a block of their own after a case's lines.
 const std::string kProduct = "Object=Setup\r\nVistraneTitle=Demo\r\nDestination=Demo\r\nend\r\n";
+const std::string kForward = "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n";
+const std::string kNoForward =
+    "Setup.ini: error: there is no Button block for \"Forward\" (the line two below its \"Object=Button\" line "
+    "names the button), so the setup has no Next button to go on with";
 const std::string kNoTitle =
     "Setup.ini: error: there is no \"VistraneTitle=\" line in a Setup block, so the setup has no title for its "
     "shortcuts and its uninstall entry.";
@@ -134,18 +138,22 @@ const std::string kFolderNames =
     "folder names separated by single backslashes, none of them empty, \".\" or \"..\", a device name such as CON "
     "or NUL, holding / : * ? \" < > | or control characters or ending in a dot or a space";
 
+// The window's skin: wide enough for the buttons at their places of the window's design.
+constexpr int kSkinWidth = 400, kSkinHeight = 320;
+
 std::vector<TDiagnostic> Diagnose(const std::string& setupText, const std::vector<TFile>& extraFiles)
 {
     TTempFolder ws;
     fs::create_directory(ws.Path() / "Graphics");
-    WriteAll(ws.Path() / "Graphics" / "skin.bmp", Bmp());
+    WriteAll(ws.Path() / "Graphics" / "skin.bmp",
+             BmpFile(kSkinWidth, kSkinHeight, 24, std::vector<uint32_t>(kSkinWidth * kSkinHeight, 0xFF336699)));
     WriteAll(ws.Path() / "Uninstall.exe", TextBytes("MZ"));
     WriteAll(ws.Path() / "Setup.ini", TextBytes(setupText));
     for (const TFile& file : extraFiles) {
         fs::create_directories((ws.Path() / file.Path).parent_path());
         WriteAll(ws.Path() / file.Path, file.Data);
     }
-    return CheckSetup(setupText, WorkspaceFilesOf(PlanPayload(ws.Text(), TCodePage(kDefaultCodePage))), CanDecodePicture);
+    return CheckSetup(setupText, WorkspaceFilesOf(PlanPayload(ws.Text(), TCodePage(kDefaultCodePage))), ProbePicture);
 }
 
 std::vector<std::string> Check(const std::string& setupText, const std::vector<TFile>& extraFiles)
@@ -171,10 +179,12 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
              "DesktopIcon=0\r\nFontstyle=Bold\r\nFontheight= -13\r\nTextBoxColor=$00FFFFFF\r\nend\r\n"
              "Object=Toolweb\r\nTop=10\r\nend\r\n" +
              kSkin +
-             "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nMask=Graphics\\b.jpg\r\nTouched=Graphics\\b.GIF\r\n"
-             "Pressed=Graphics\\b.ico\r\nDisabled=Graphics\\skin.bmp\r\nend\r\n"
-             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nMask=Graphics\\b.emf\r\n"
-             "Touched=Graphics\\b.wmf\r\nend\r\n",
+             "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nMask=Graphics\\b.ico\r\nTouched=Graphics\\b.GIF\r\n"
+             "Pressed=Graphics\\b.ico\r\nDisabled=Graphics\\b.gif\r\nend\r\n"
+             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nMask=Graphics\\b.jpg\r\nTouched=Graphics\\b.emf\r\n"
+             "Pressed=Graphics\\b.wmf\r\nend\r\n"
+             "Object=Button\r\nKind=Bitmap\r\nName=Cancel\r\nMask=Graphics\\logo.bmp\r\n"
+             "Disabled=Graphics\\LOGO.bmp\r\nend\r\n",
          {{"App.exe", TextBytes("MZ")},
           {"Licence.txt", TextBytes("Terms")},
           {"Additional/Docs/Guide.txt", TextBytes("Guide")},
@@ -199,7 +209,7 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "Setup.ini:11: error: the Panel block names no skin picture: it needs a \"Bitmap=\" line with the picture "
           "file.",
           "Setup.ini:14: error: the Button block ends before the line two below it, which names the button.",
-          kNoTitle, kNoDestination}},
+          kNoTitle, kNoDestination, kNoForward}},
         {"names the setup joins into paths and its registry key",
          "x\r\nObject=Setup\r\nVistraneTitle=Zoreva\\Slash\r\nDestination=\r\nFolder=..\\..\\..\\..\\Startup\r\n" +
              kUninstaller + "VistraneTitle=Zoreva\r\nend\r\n" + kSkin,
@@ -212,7 +222,8 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "Setup.ini:5: error: \"Folder\" is \"..\\..\\..\\..\\Startup\", which is no program folder below the "
           "Start menu's Programs folder: it must be " + kFolderNames +
               ", and not Windows' own \"Startup\" or \"Administrative Tools\". Without a \"Folder\" line the setup "
-              "makes no program folder."}},
+              "makes no program folder.",
+          kNoForward}},
         {"an end line that closes nothing",
          "x\r\nObject=Setup\r\n" + kUninstaller + "end \r\n" + kSkin + "Object=Toolweb\r\nTop=1\r\n",
          {},
@@ -222,7 +233,7 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "Setup.ini:6: warning: \"Bitmap\" is not a key of the Setup block, so the line is ignored",
           "Setup.ini:8: error: the block \"Object=Toolweb\" has no \"end\" line.",
           "Setup.ini: error: there is no \"Object=Panel\" block, so the setup window has no skin picture.", kNoTitle,
-          kNoDestination}},
+          kNoDestination, kNoForward}},
         {"what the setup silently ignores",
          "Object=Setup\r\nObject=Setup\r\nTargetFile = App.exe\r\nTitel=Demo\r\n; a comment\r\n\r\nFolder= Demo\r\n"
          "LaunchProg=true\r\nDesktopIcon=\r\nFontstyle=bold\r\nFontstyle=\r\nLanguage=english\r\n" +
@@ -230,7 +241,8 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
              "Object=Button\r\nKind=Bitmap\r\nName=Ok\r\nMask=Graphics\\skin.bmp\r\nend\r\n"
              "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nWidth=5\r\nend\r\n" + kProduct,
          {},
-         {"Setup.ini:1: warning: the setup never reads the first line, so this block is ignored",
+         {"Setup.ini:1: error: the setup never reads the first line, so the block \"Object=Setup\" opens there is "
+          "lost; leave the first line to a comment such as \"Made by hand\"",
           "Setup.ini:3: warning: spaces around \"=\" belong to the key: \"TargetFile \" is not a key of the Setup "
           "block, so the line is ignored",
           "Setup.ini:4: warning: \"Titel\" is not a key of the Setup block, so the line is ignored",
@@ -285,7 +297,8 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
           "Setup.ini:27: warning: the picture \"Graphics\\text.wmf\" cannot be decoded, so the setup shows its "
           "placeholder picture instead",
           "Setup.ini: warning: no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its "
-          "shortcuts and registry entry point at"}},
+          "shortcuts and registry entry point at",
+          kNoForward}},
     };
     for (const auto& c : cases) EXPECT_EQ(Check(c.ini, c.files), c.expected) << c.what;
 }
@@ -315,12 +328,151 @@ TEST(SetupCheck, IconTheSetupProgramGetsIsAReadableIcoFile)
     };
     for (const auto& c : cases) {
         const std::string text =
-            "x\r\nObject=Setup\r\nIcon=" + c.icon + "\r\n" + kUninstaller + "end\r\n" + kProduct + kSkin;
+            "x\r\nObject=Setup\r\nIcon=" + c.icon + "\r\n" + kUninstaller + "end\r\n" + kProduct + kSkin + kForward;
         EXPECT_EQ(Check(text, c.files), c.expected) << c.what;
     }
     const std::string twice = "x\r\nObject=Setup\r\nIcon=Gone.ico\r\nIcon=App.ico\r\n" + kUninstaller + "end\r\n" +
-                              kProduct + kSkin;
+                              kProduct + kSkin + kForward;
     EXPECT_EQ(Check(twice, {{"App.ico", Icon()}}), std::vector<std::string>{});
+}
+
+// The mistakes that leave a setup unusable or oddly drawn, each in a folder
+// that is otherwise sound, with the exact lines an author reads.
+TEST(SetupCheck, StopsUnusableSetupsAndWarnsOfButtonsThatDoNotFit)
+{
+    const std::string sound = kUninstaller + "end\r\n" + kSkin + kForward + kProduct;
+    const std::string lost = "; leave the first line to a comment such as \"Made by hand\"";
+    const std::string buttonPictures = "Mask=Graphics\\four.bmp\r\nTouched=Graphics\\two.gif\r\n"
+                                       "Pressed=Graphics\\FOUR.bmp\r\nDisabled=Graphics\\eight.jpg\r\n";
+    const std::vector<TFile> pictures{{"Graphics/four.bmp", Bmp()},
+                                      {"Graphics/two.gif", Gif()},
+                                      {"Graphics/eight.jpg", Jpeg()},
+                                      {"Graphics/none.emf", Emf()},
+                                      {"Graphics/cut.bmp", Head(Bmp(), 20)},
+                                      {"Graphics/skin.png", Gif()}};
+    const struct {
+        const char* what;
+        std::string ini;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"a block opened on the skipped first line, behind a UTF-8 byte order mark",
+         "\xEF\xBB\xBFObject=Setup\r\nObject=Setup\r\n" + sound,
+         {"Setup.ini:1: error: the setup never reads the first line, so the block \"Object=Setup\" opens there is "
+          "lost" + lost}},
+        {"a key on the skipped first line", "VistraneTitle=Demo\r\nObject=Setup\r\n" + sound,
+         {"Setup.ini:1: error: the setup never reads the first line, so the \"VistraneTitle\" line there is lost" +
+          lost}},
+        {"skin pictures missing, then undecodable: the last Bitmap line counts",
+         "x\r\nObject=Setup\r\n" + kUninstaller +
+             "end\r\nObject=Panel\r\nBitmap=Graphics\\gone.bmp\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\cut.bmp\r\n"
+             "end\r\n" + kForward + kProduct,
+         {"Setup.ini:9: error: the skin picture \"Graphics\\cut.bmp\" cannot be decoded, so the setup window is its "
+          "100 x 100 placeholder picture, with the buttons outside it"}},
+        {"a skin picture of a kind the setup does not read",
+         "x\r\nObject=Setup\r\n" + kUninstaller +
+             "end\r\nObject=Panel\r\nBitmap=Graphics\\skin.png\r\nend\r\n" + kForward + kProduct,
+         {"Setup.ini:6: error: the setup reads no \".png\" pictures (only .bmp, .ico, .emf, .wmf, .jpg, .jpeg and "
+          ".gif), so the setup window is its placeholder picture with the buttons outside it, instead of "
+          "\"Graphics\\skin.png\""}},
+        {"no skin picture in the payload", "x\r\nObject=Setup\r\n" + kUninstaller +
+             "end\r\nObject=Panel\r\nBitmap=Graphics\\gone.bmp\r\nend\r\n" + kForward + kProduct,
+         {"Setup.ini:6: error: the skin picture \"Graphics\\gone.bmp\" is not in the payload, so the setup window is "
+          "its 100 x 100 placeholder picture, with the buttons outside it"}},
+        {"the Next button named otherwise",
+         "x\r\nObject=Setup\r\n" + kUninstaller + "end\r\n" + kSkin +
+             "Object=Button\r\nKind=Bitmap\r\nName=Next\r\nend\r\n" + kProduct,
+         {"Setup.ini:8: warning: the Button block names no button: the line two below says \"Next\", not \"Back\", "
+          "\"Forward\" or \"Cancel\", so the block is ignored",
+          kNoForward}},
+        {"buttons reaching outside the skin, pictures of other sizes than the normal one",
+         "x\r\nObject=Setup\r\n" + kUninstaller + "end\r\n" + kSkin +
+             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nLeft=397\r\nTop=317\r\nMask=Graphics\\four.bmp\r\n"
+             "Touched=Graphics\\none.emf\r\nend\r\n"
+             "Object=Button\r\nKind=Bitmap\r\nName=Back\r\nLeft=-1\r\nMask=Graphics\\four.bmp\r\nend\r\n"
+             "Object=Button\r\nKind=Bitmap\r\nName=Cancel\r\nTop=318\r\n" + buttonPictures + "end\r\n" + kProduct,
+         {"Setup.ini:8: warning: the Forward button, 4 x 3 pixels at left 397 and top 317, reaches outside the skin "
+          "picture of 400 x 320 pixels, which the window is cut to",
+          "Setup.ini:16: warning: the Back button, 4 x 3 pixels at left -1 and top 280, reaches outside the skin "
+          "picture of 400 x 320 pixels, which the window is cut to",
+          "Setup.ini:22: warning: the Cancel button, 4 x 3 pixels at left 310 and top 318, reaches outside the skin "
+          "picture of 400 x 320 pixels, which the window is cut to",
+          "Setup.ini:27: warning: the Cancel button's \"Touched\" picture is 2 x 2 pixels, its \"Mask\" picture 4 x 3: "
+          "the button takes the size of the picture it shows, so it changes size and can cover its neighbours",
+          "Setup.ini:29: warning: the Cancel button's \"Disabled\" picture is 8 x 8 pixels, its \"Mask\" picture 4 x "
+          "3: the button takes the size of the picture it shows, so it changes size and can cover its neighbours"}},
+        {"misspelt keys, and keys in the wrong letter case",
+         "x\r\nObject=Setup\r\nDestinaton=Demo\r\ntargetfile=App.exe\r\n" + kUninstaller +
+             "end\r\nObject=Toolweb\r\nHieght=3\r\nend\r\n" + kSkin +
+             "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nmask=Graphics\\four.bmp\r\nend\r\n" + kProduct,
+         {"Setup.ini:3: warning: \"Destinaton\" is not a key of the Setup block, so the line is ignored; did you "
+          "mean \"Destination\"?",
+          "Setup.ini:4: warning: \"targetfile\" is not a key of the Setup block, so the line is ignored; did you "
+          "mean \"TargetFile\"?",
+          "Setup.ini:8: warning: \"Hieght\" is not a key of the Toolweb block, so the line is ignored; did you mean "
+          "\"Height\"?",
+          "Setup.ini:16: warning: \"mask\" is not a key of the Button block, so the line is ignored; did you mean "
+          "\"Mask\"?"}},
+        {"colours written as web pages write them, or as words",
+         "x\r\nObject=Setup\r\nTextBoxColor=#FFF8F0\r\nFontcolor=#1e2b3c\r\nAlphaColor=white\r\n" + sound,
+         {"Setup.ini:3: error: \"TextBoxColor\" needs a whole number, not \"#FFF8F0\". Colours are written $00BBGGRR: "
+          "blue, green and red in hexadecimal: #FFF8F0 is written $00F0F8FF.",
+          "Setup.ini:4: error: \"Fontcolor\" needs a whole number, not \"#1e2b3c\". Colours are written $00BBGGRR: "
+          "blue, green and red in hexadecimal: #1e2b3c is written $003C2B1E.",
+          "Setup.ini:5: error: \"AlphaColor\" needs a whole number, not \"white\". Colours are written $00BBGGRR: "
+          "blue, green and red in hexadecimal, such as $00FFFFFF for white."}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Check(c.ini, pictures), c.expected) << c.what;
+}
+
+// A suggestion is a slip of the fingers away: one edit in three letters, at
+// most three, swapped neighbours one edit and letter case none; the nearest
+// key of the block wins, and a word of its own is left alone.
+TEST(SetupCheck, SuggestsTheKeyAMisspeltOneMeant)
+{
+    using B = TBlockKind;
+    const struct {
+        TBlockKind block;
+        const char* written;
+        std::optional<std::string> meant;
+    } cases[] = {
+        {B::Setup, "Destinaton", "Destination"},     {B::Setup, "DESTINATION", "Destination"},
+        {B::Setup, "Lisence", "Licence"},            {B::Setup, "License", "Licence"},
+        {B::Setup, "TextBoxColour", "TextBoxColor"}, {B::Setup, "Adfile", "Addfile"},
+        {B::Setup, "VistraneTitel", "VistraneTitle"}, {B::Setup, "VistaTitle", "VistraneTitle"},
+        {B::Setup, "Titel", std::nullopt},           {B::Setup, "Fontsize", std::nullopt},
+        {B::Setup, "Font name", "Fontname"},         {B::Setup, "Bitmap", std::nullopt},
+        {B::Toolweb, "Wdith", "Width"},              {B::Toolweb, "To", "Top"},
+        {B::Toolweb, "Heigth", "Height"},            {B::Toolweb, "Right", std::nullopt},
+        {B::Panel, "Bitmaps", "Bitmap"},             {B::Panel, "Picture", std::nullopt},
+        {B::Button, "Width", std::nullopt},          {B::Button, "Lft", "Left"},
+        {B::Button, "Touced", "Touched"},             {B::Button, "InvisibleColour", "InvisibleColor"},
+        {B::Button, "X", std::nullopt},              {B::Button, "", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SuggestedKey(c.block, c.written), c.meant) << c.written;
+}
+
+TEST(SetupCheck, NamesTheFileAsGivenAndCountsTheVerdict)
+{
+    const TDiagnostic error{12, true, "e"}, warning{std::nullopt, false, "w"};
+    const struct {
+        std::string folder, file;
+        std::vector<TDiagnostic> diagnostics;
+        std::string summary, first;
+    } cases[] = {
+        {"app", "app/Setup.ini", {}, "app/Setup.ini: no errors, no warnings", ""},
+        {"app/", "app/Setup.ini", {warning}, "app/Setup.ini: no errors, 1 warning", "app/Setup.ini: warning: w"},
+        {"C:\\Setups\\app", "C:\\Setups\\app\\Setup.ini", {error, warning, warning},
+         "C:\\Setups\\app\\Setup.ini: 1 error, 2 warnings", "C:\\Setups\\app\\Setup.ini:12: error: e"},
+        {"../my app\\", "../my app\\Setup.ini", {error, error}, "../my app\\Setup.ini: 2 errors, no warnings",
+         "../my app\\Setup.ini:12: error: e"},
+        {"", "Setup.ini", {warning, error}, "Setup.ini: 1 error, 1 warning", "Setup.ini: warning: w"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SetupFileIn(c.folder), c.file) << c.folder;
+        EXPECT_EQ(SummaryOf(c.diagnostics, c.file), c.summary) << c.folder;
+        const std::string first = c.diagnostics.empty() ? "" : FormatDiagnostic(c.diagnostics[0], c.file);
+        EXPECT_EQ(first, c.first) << c.folder;
+    }
 }
 
 // A Button block whose pictures are named after the button and their state.

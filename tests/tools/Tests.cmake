@@ -8,6 +8,8 @@ target_link_libraries(code_page_tests PRIVATE zoreva_pack_core)
 # Under Wine the pictures are judged by the setup's own loader: the same verdicts are expected.
 zoreva_add_test(setup_check_tests tools/SetupCheckTest.cpp)
 target_link_libraries(setup_check_tests PRIVATE zoreva_pack_core zoreva_picture_probe)
+zoreva_add_test(pack_progress_tests tools/PackProgressTest.cpp)
+target_link_libraries(pack_progress_tests PRIVATE zoreva_pack_core)
 
 if(WIN32)
     # Setup programs checked by the Windows loader, UpdateResource and imagehlp.

@@ -11,6 +11,7 @@
 #include <map>
 #include <regex>
 #include <sstream>
+#include <utility>
 
 #include "archive/ZLIBArchive.h"
 #include "tools/VersionInfo.h"
@@ -54,15 +55,30 @@ std::vector<std::string> MemberNames(const std::string& listing)
 }
 
 // A description the setup starts with: the given Setup block lines, a title
-// and a destination, and the window's skin.
+// and a destination, the window's skin and its Next button.
 std::string SetupText(const std::string& setupLines)
 {
     return "Test setup\r\nObject=Setup\r\n" + setupLines +
-           "VistraneTitle=Test\r\nDestination=Test\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n";
+           "VistraneTitle=Test\r\nDestination=Test\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n"
+           "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n";
+}
+
+// Diagnostics name Setup.ini in the folder as given on the command line.
+std::string SetupFileOf(const fs::path& ws)
+{
+    return ws.string() + "/Setup.ini";
+}
+
+// build's stdout after the check's verdict, which it begins with.
+std::string AfterVerdict(const std::string& out, const fs::path& ws)
+{
+    const std::string verdict = SetupFileOf(ws) + ": no errors, ";
+    EXPECT_EQ(out.compare(0, verdict.size(), verdict), 0) << out;
+    return out.substr(out.find('\n') + 1);
 }
 
 const std::string kNoUninstaller =
-    "Setup.ini: warning: no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its "
+    ": warning: no \"Addfile=Uninstall.exe\" line, so the setup does not install the uninstaller its "
     "shortcuts and registry entry point at\n";
 
 std::string WithThousands(size_t value)
@@ -242,6 +258,52 @@ TEST_F(PackTest, OptionsChooseStorageAndListForm)
     EXPECT_EQ(ReadAll(Temp / "none.x"), ReadAll(stored));
 }
 
+// On a terminal build tells each step and, while packing, the files and bytes
+// packed of their totals, redrawing one line of one width in place.
+TEST_F(PackTest, BuildShowsItsStepsAndProgressOnATerminal)
+{
+    if (std::system("command -v script >/dev/null") != 0) GTEST_SKIP() << "no script(1) to give the packer a terminal";
+    const fs::path ws = MakeWorkspace();
+    const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    const std::string packer = Quote(ZOREVA_PACK) + " build --stub " + Quote(stub) + " --from " + Quote(ws.string()) +
+                               " --out " + Quote(setup);
+    // script runs the packer on a terminal of its own and copies what it shows.
+    const std::string command =
+        "TMPDIR=" + Quote(TempFiles().string()) + " script -qec " + Quote(packer) + " /dev/null </dev/null";
+    std::string shown;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    while (const size_t got = fread(buffer, 1, sizeof buffer, pipe)) shown.append(buffer, got);
+    ASSERT_EQ(pclose(pipe), 0) << shown;
+
+    std::vector<std::string> drawn;
+    std::string piece;
+    for (char c : shown + "\n") {
+        if (c != '\r' && c != '\n') piece += c;
+        else if (!piece.empty()) drawn.push_back(std::exchange(piece, ""));
+    }
+    const auto position = [&drawn](const std::string& start) {
+        const auto found = std::find_if(drawn.begin(), drawn.end(),
+                                        [&start](const std::string& line) { return line.rfind(start, 0) == 0; });
+        return found - drawn.begin();
+    };
+    const std::string empty = "[                    ]      ", full = "[####################] 100% ";
+    // The folder's name may be cut at the line's end.
+    const ptrdiff_t steps[] = {position(empty + "planning the payload of "), position(empty + "checking "),
+                               position(SetupFileOf(ws) + kNoUninstaller.substr(0, kNoUninstaller.size() - 1)),
+                               position(SetupFileOf(ws) + ": no errors, 1 warning"),
+                               position("[                    ]   0% 0 of 8 files, 0 of "),
+                               position(full + "8 of 8 files, "),
+                               position(empty + "writing " + setup),
+                               position("Packed 8 files: ")};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        EXPECT_LT(steps[i], static_cast<ptrdiff_t>(drawn.size())) << "step " << i << " not shown:\n" << shown;
+        EXPECT_TRUE(i == 0 || steps[i] > steps[i - 1]) << "step " << i << " out of order:\n" << shown;
+    }
+    for (const std::string& line : drawn) EXPECT_TRUE(line[0] != '[' || line.size() == 79) << line;
+    EXPECT_TRUE(fs::exists(setup));
+}
+
 TEST_F(PackTest, ExtractRestoresTheTreeWithPaths)
 {
     MakeTree();
@@ -354,10 +416,11 @@ TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
     const std::string stub = MakeStub(), setup = Temp / "setup.exe";
     const TRun build = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
     ASSERT_EQ(build.ExitCode, 0) << build.Err;
-    EXPECT_EQ(build.Err, kNoUninstaller) << "no progress bar when stderr is not a terminal";
+    EXPECT_EQ(build.Err, SetupFileOf(ws) + kNoUninstaller) << "no progress bar when stderr is not a terminal";
     const std::regex summary("Packed 8 files: ([0-9,]+) bytes in, ([0-9,]+) bytes out \\(([0-9]+)\\.[0-9]%\\)\n");
+    const std::string printed = AfterVerdict(build.Out, ws);
     std::smatch figures;
-    ASSERT_TRUE(std::regex_match(build.Out, figures, summary)) << build.Out;
+    ASSERT_TRUE(std::regex_match(printed, figures, summary)) << build.Out;
     int64_t bytesIn = 0;
     for (const auto& [path, bytes] : TreeOf(ws)) bytesIn += static_cast<int64_t>(bytes.size());
     EXPECT_EQ(Number(figures[1]), bytesIn);
@@ -413,8 +476,9 @@ TEST_F(PackTest, IdenticalFilesAreStoredOncePerArchive)
     ASSERT_EQ(build.ExitCode, 0) << build.Err;
     const std::regex summary("Packed 16 files: [0-9,]+ bytes in, [0-9,]+ bytes out \\([0-9.]+%\\)\n"
                              "Merged 4 duplicate files: ([0-9,]+) bytes saved\n");
+    const std::string printed = AfterVerdict(build.Out, ws);
     std::smatch figures;
-    ASSERT_TRUE(std::regex_match(build.Out, figures, summary)) << build.Out;
+    ASSERT_TRUE(std::regex_match(printed, figures, summary)) << build.Out;
 
     const fs::path payload = PayloadOf(setup);
     const TRecordCounts counts = CountRecords(payload);
@@ -491,8 +555,8 @@ TEST_F(PackTest, BuildWithUninstallerPutsOursIntoThePayloadRoot)
     WriteAll(Temp.Path() / "Uninstall.exe", ours);
     const TRun warned = Pack(build);
     ASSERT_EQ(warned.ExitCode, 0) << warned.Err;
-    EXPECT_EQ(warned.Err, kNoUninstaller);
-    EXPECT_EQ(warned.Out.compare(0, 15, "Packed 9 files:"), 0) << warned.Out;
+    EXPECT_EQ(warned.Err, SetupFileOf(ws) + kNoUninstaller);
+    EXPECT_EQ(AfterVerdict(warned.Out, ws).compare(0, 15, "Packed 9 files:"), 0) << warned.Out;
     EXPECT_EQ(MemberNames(Pack({"list", setup}).Out),
               (std::vector<std::string>{"Additional.x", "gfx.x", "Licence.txt", "Setup.ini", "snd.x", "Uninstall.exe"}));
     ASSERT_EQ(Pack({"extract", setup, (Temp.Path() / "out").string()}).ExitCode, 0);
@@ -502,7 +566,7 @@ TEST_F(PackTest, BuildWithUninstallerPutsOursIntoThePayloadRoot)
         WriteAll(ws / "Setup.ini", TextBytes(SetupText(std::string(line) + "\r\n")));
         const TRun run = Pack(build);
         EXPECT_EQ(run.ExitCode, 0) << line;
-        EXPECT_NE(run.Err.find(kNoUninstaller), std::string::npos) << line;
+        EXPECT_NE(run.Err.find(SetupFileOf(ws) + kNoUninstaller), std::string::npos) << line;
     }
     WriteAll(ws / "Setup.ini", TextBytes(SetupText("Addfile=Licence.txt\r\nAddfile=UNINSTALL.exe\r\n")));
     const TRun quiet = Pack(build);
@@ -517,28 +581,30 @@ TEST_F(PackTest, CheckExitsOneOnErrorsWhichBuildRefuses)
 {
     const fs::path ws = MakeWorkspace();
     const std::string stub = MakeStub(), setup = Temp / "setup.exe";
+    const std::string file = SetupFileOf(ws);
     WriteAll(ws / "Setup.ini", TextBytes(SetupText("Addfile=Uninstall.exe\r\n")));
     TRun run = Pack({"check", ws.string()});
     EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(run.Out, "");
-    EXPECT_EQ(run.Err, "Setup.ini:3: warning: the Addfile entry \"Uninstall.exe\" is not in the payload, so the "
-                       "setup installs nothing for it\n");
-    run = Pack({"check", "--with-uninstaller", ws.string()});
+    EXPECT_EQ(run.Out, file + ": no errors, 1 warning\n");
+    EXPECT_EQ(run.Err, file + ":3: warning: the Addfile entry \"Uninstall.exe\" is not in the payload, so the "
+                              "setup installs nothing for it\n");
+    run = Pack({"check", "--with-uninstaller", ws.string() + "/"});
     EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out, file + ": no errors, no warnings\n");
     EXPECT_EQ(run.Err, "") << "build --with-uninstaller would pack it";
 
     WriteAll(ws / "Setup.ini", TextBytes(SetupText("Fontheight=big\r\nLaunchProg=true\r\n")));
     const std::string diagnostics =
-        "Setup.ini:3: error: \"Fontheight\" needs a whole number, not \"big\".\n"
-        "Setup.ini:4: warning: \"LaunchProg\" is \"true\": only \"1\" switches it on, anything else is off\n" +
+        file + ":3: error: \"Fontheight\" needs a whole number, not \"big\".\n" + file +
+        ":4: warning: \"LaunchProg\" is \"true\": only \"1\" switches it on, anything else is off\n" + file +
         kNoUninstaller;
     run = Pack({"check", ws.string()});
     EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Out, file + ": 1 error, 2 warnings\n");
     EXPECT_EQ(run.Err, diagnostics);
     run = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
     EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Out, file + ": 1 error, 2 warnings\n");
     EXPECT_EQ(run.Err, diagnostics + "zoreva-pack: Setup.ini has errors the setup would stop on; no setup written\n");
     EXPECT_FALSE(fs::exists(setup));
     EXPECT_TRUE(fs::is_empty(TempFiles()));
@@ -546,6 +612,7 @@ TEST_F(PackTest, CheckExitsOneOnErrorsWhichBuildRefuses)
     run = Pack({"build", "--no-check", "--stub", stub, "--from", ws.string(), "--out", setup});
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Out.compare(0, 7, "Packed "), 0) << "no verdict without a check: " << run.Out;
     EXPECT_TRUE(fs::exists(setup));
 
     run = Pack({"check", (Temp / "absent")});
@@ -626,7 +693,8 @@ TEST_F(PackTest, BuildGivesTheSetupTheAuthorsVersionAndIcon)
     // A Setup.ini saved as UTF-8 for a Czech setup: the names as the setup reads them, in code page 1250.
     WriteAll(ws / "Setup.ini", TextBytes("\xef\xbb\xbfx\r\nObject=Setup\r\nVistraneTitle=K\xc5\xaf\xc5\x88\r\n"
                                          "Description=\xc5\xbdlu\xc5\xa5ou\xc4\x8dk\xc3\xbd\r\nDestination=K\r\nend\r\n"
-                                         "Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n"));
+                                         "Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n"
+                                         "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n"));
     const std::string czech = Temp / "czech.exe";
     const TRun converted =
         Pack({"build", "--codepage", "1250", "--stub", Temp / "stub.exe", "--from", ws.string(), "--out", czech});
@@ -757,7 +825,7 @@ TEST_F(PackTest, OutputNeverOverwritesNorLandsInAnInputHoweverSpelled)
         {{"archive", readme, Temp / "in/bin", in}, into + in},
         {{"archive", Temp / "linked/bin/../out.x", Temp / "in/bin/data", in}, into + in},
         {{"build", "--stub", stub, "--from", ws.string(), "--out", Temp / "stub-alias.exe"},
-         "Cannot write a program over itself: " + stub, kNoUninstaller},
+         "Cannot write a program over itself: " + stub, SetupFileOf(ws) + kNoUninstaller},
         {{"build", "--stub", stub, "--from", ws.string(), "--out", (ws / "Additional/Docs/setup.exe").string()},
          "Output would be written into the folder to pack " + ws.string()},
     };
@@ -925,12 +993,15 @@ TEST_F(PackTest, AUtf8FolderIsPackedInTheSetupsCodePage)
     const std::string stub = MakeStub(), setup = Temp / "setup.exe";
     run = Pack({"build", "--stub", stub, "--from", ws.string(), "--out", setup});
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
-    EXPECT_EQ(run.Err, notes + "Setup.ini:5: warning: the Addfile entry \"Uninstall.exe\" is not in the payload, so "
-                               "the setup installs nothing for it\n");
+    const std::string file = (ws / "Setup.ini").string();
+    EXPECT_EQ(run.Err, notes + file + ":5: warning: the Addfile entry \"Uninstall.exe\" is not in the payload, so "
+                                      "the setup installs nothing for it\n");
     // The bytes of the texts as converted.
     size_t bytesIn = setup1252.size() - setupUtf8.size() - 1;
     for (const auto& [path, bytes] : TreeOf(ws)) bytesIn += bytes.size();
-    EXPECT_EQ(run.Out.rfind("Packed 12 files: " + WithThousands(bytesIn) + " bytes in", 0), 0u) << run.Out;
+    EXPECT_EQ(run.Out.rfind(file + ": no errors, 1 warning\nPacked 12 files: " + WithThousands(bytesIn) + " bytes in", 0),
+              0u)
+        << run.Out;
 
     const fs::path payload = PayloadOf(setup);
     char expected[512];

@@ -73,7 +73,9 @@ check "extract flat: identical trees" diff -r flat.n flat.w
 mkdir -p ws/Graphics ws/Sounds ws/Additional/Docs/Pictures
 printf 'x\r\nObject=Setup\r\nVistraneTitle=Parity\r\nDestination=Parity\r\nend\r\n' >ws/Setup.ini
 printf 'Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >>ws/Setup.ini
-head -c 30000 /dev/urandom >ws/Graphics/back.bmp
+printf 'Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nMask=Graphics\\next.bmp\r\nend\r\n' >>ws/Setup.ini
+convert -size 400x320 xc:'#336699' BMP3:ws/Graphics/back.bmp
+convert -size 80x30 xc:'#224466' BMP3:ws/Graphics/next.bmp
 printf 'click' >ws/Sounds/click.wav
 cp in/readme.txt ws/Additional/
 seq 1 5000 >ws/Additional/Docs/guide.txt
@@ -113,6 +115,7 @@ check "program without payload: same message and code" same_run list stub.exe
 # check: the same verdicts on the same pictures, whichever decoders judge them.
 mkdir -p bad/Graphics
 for format in bmp jpg gif ico; do convert -size 12x8 xc:'#336699' "bad/Graphics/ok.$format"; done
+convert -size 10x6 xc:'#336699' bad/Graphics/small.gif
 convert -size 12x8 xc:'#336699' BMP3:bad/Graphics/ok3.bmp
 printf 'GIF89a' >bad/Graphics/cut.gif
 head -c 2000 /dev/urandom >bad/Graphics/noise.jpg
@@ -124,8 +127,14 @@ for picture in ok3.bmp OK.JPG ok.gif ok.ico cut.gif noise.jpg short.bmp ok.png a
     printf 'Mask=Graphics\\%s\r\n' "$picture" >>bad/Setup.ini
 done
 printf 'end\r\n' >>bad/Setup.ini
+# Button pictures measured by each host's decoders: a size that differs, a button reaching outside the skin.
+printf 'Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nLeft=0\r\nTop=0\r\nMask=Graphics\\ok.gif\r\n' >>bad/Setup.ini
+printf 'Touched=Graphics\\OK.JPG\r\nPressed=Graphics\\ok.ico\r\nDisabled=Graphics\\small.gif\r\nend\r\n' >>bad/Setup.ini
+printf 'Object=Button\r\nKind=Bitmap\r\nName=Cancel\r\nLeft=4\r\nTop=0\r\nMask=Graphics\\ok3.bmp\r\nend\r\n' >>bad/Setup.ini
 check "check of a faulty folder: same diagnostics and code" same_run check bad
 check "check of a faulty folder: errors exit 1" grep -qx 1 rc.n
+check "check of a faulty folder: sizes measured" grep -q "Disabled.* 10 x 6 pixels, its \"Mask\" picture 12 x 8" err.n
+check "check of a faulty folder: a button outside the skin" grep -q "Cancel button, 12 x 8 pixels at left 4" err.n
 check "build of a faulty folder: same refusal" same_run build --stub stub.exe --from bad --out bad.exe
 check "build of a faulty folder: nothing written" test ! -e bad.exe
 cp -r "$demo" demo
