@@ -154,6 +154,7 @@ printf 'Lizenz für alle\r\n' >u8/Lizenz.txt
 printf '\xef\xbb\xbfTest\r\nObject=Setup\r\nVistraneTitle=Für Groß\r\nDestination=Für Groß\r\nLicence=Lizenz.txt\r\n' >u8/Setup.ini
 printf 'Addfile=Größe.txt\r\nAddfile=Ähre.txt\r\nAddfile=Uninstall.exe\r\nend\r\n' >>u8/Setup.ini
 printf 'Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >>u8/Setup.ini
+printf 'Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n' >>u8/Setup.ini
 run n build --stub stub.exe --from u8 --out n-u8.exe
 run w build --stub stub.exe --from u8 --out w-u8.exe
 check "UTF-8 folder: identical setup programs" cmp -s n-u8.exe w-u8.exe
@@ -183,6 +184,7 @@ printf 'x\r\nObject=Setup\r\nVistraneTitle=→\r\nend\r\n' >u8/Setup.ini
 check "a character 1252 lacks: same message and code" same_run check u8
 check "a character 1252 lacks: its line named" grep -q '^zoreva-pack: Setup.ini:3: "→" (U+2192) cannot' err.n
 printf 'x\r\nObject=Setup\r\nVistraneTitle=Łódź\r\nDestination=Łódź\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >u8/Setup.ini
+printf 'Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n' >>u8/Setup.ini
 printf 'x' >u8/Łódź.txt
 run n check u8; run w check u8
 # The path is written with each host's own separator.
