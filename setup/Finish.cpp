@@ -45,6 +45,8 @@ bool PerformFinish(const TFinishPlan& plan, TSetupLogBook& book, const std::stri
     book.LogFileName = plan.LogFileName;
     book.KeyName = plan.KeyName;
     book.DisplayTitle = plan.DisplayTitle;
+    book.InstallFolder = plan.InstallFolder;
+    book.ProgramFile = plan.ProgramFile;
     // An earlier installation's entry is its own; a failed finish leaves it alone.
     const bool registeredBefore = book.IsRegistered();
     bool logWritten = false;

@@ -109,6 +109,8 @@ TFinishPlan FinishPlan(const TSetupSettings& settings, const std::string& destin
     plan.LogFileName = d + "\\" + kSetupLogName;
     plan.KeyName = settings.Title;
     plan.DisplayTitle = settings.Title;
+    plan.InstallFolder = d;
+    if (!IsBlank(settings.TargetFile)) plan.ProgramFile = d + "\\" + settings.TargetFile;
     if (readMe) plan.ReadMeViewer = TProgramStart{kReadMeViewer, d + "\\" + settings.ReadMe, ""};
     if (launchProg) plan.Program = TProgramStart{d + "\\" + settings.TargetFile, "", d};
     return plan;

@@ -71,6 +71,8 @@ struct TProgramStart {
 struct TFinishPlan {
     std::optional<TShortcut> DesktopLink;  // none when not chosen or no desktop folder is known
     std::string LogFileName, KeyName, DisplayTitle;
+    // For the list of programs: the installation folder and the program's file (empty without a TargetFile).
+    std::string InstallFolder, ProgramFile;
     std::optional<TProgramStart> ReadMeViewer;
     // Started with Destination as its current folder.
     std::optional<TProgramStart> Program;

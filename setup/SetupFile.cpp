@@ -188,7 +188,8 @@ bool TSetupFileReader::TakeValue(const TSetupKey& key, const TSourceLine& line, 
     case TKeyKind::Language:
     case TKeyKind::Picture:
     case TKeyKind::LicenceFile:
-    case TKeyKind::InstalledFile: break;
+    case TKeyKind::InstalledFile:
+    case TKeyKind::SetupIcon: break;
     }
     return true;
 }

@@ -55,7 +55,7 @@ constexpr TSetupKey kKeys[] = {
     {B::Setup, "Fontstyle", K::FontStyle, PartSetting<&S::TextFont, &TFontDescription::Style>},
     {B::Setup, "Method", K::Text, Setting<&S::Method>},
     {B::Setup, "Description", K::Text, Setting<&S::Description>},
-    {B::Setup, "Icon", K::Text, Setting<&S::Icon>},
+    {B::Setup, "Icon", K::SetupIcon, Setting<&S::Icon>},
     {B::Setup, "Encrypted", K::Boolean, Setting<&S::Encrypted>},
     {B::Setup, "AlphaColor", K::Colour, Setting<&S::AlphaColor>},
     {B::Setup, "SetupName", K::Text, Setting<&S::SetupName>},

@@ -26,6 +26,7 @@ enum class TKeyKind {
     Title,          // names the shortcuts and the uninstall entry
     Destination,    // the installation folder below Program Files
     ProgramFolder,  // the program folder below the Start menu's Programs folder
+    SetupIcon,      // an .ico in the payload the packer gives the setup program; the setup never reads it
 };
 
 // A value as its key's kind takes it: Text always, the others for their kind.

@@ -1,5 +1,8 @@
 #include "setup/SetupLogBook.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "setup/SetupLogWords.h"
 #include "utilities/FileSystem.h"
 
@@ -26,6 +29,22 @@ void TSetupLogBook::AddLink(const std::string& path)
 void TSetupLogBook::AddReplaced(const std::string& path, const std::string& backup)
 {
     ReplacedFiles.emplace_back(path, backup);
+}
+
+std::vector<std::string> TSetupLogBook::CopiedFiles() const
+{
+    const std::string prefix = kLogFilePrefix;
+    std::vector<std::string> copied;
+    for (const std::string& line : Lines)
+        if (line.compare(0, prefix.size(), prefix) == 0) copied.push_back(line.substr(prefix.size()));
+    return copied;
+}
+
+uint32_t KilobytesRoundedUp(uint64_t bytes)
+{
+    constexpr uint64_t kKilobyte = 1024;
+    const uint64_t kilobytes = bytes / kKilobyte + (bytes % kKilobyte != 0);
+    return static_cast<uint32_t>(std::min<uint64_t>(kilobytes, std::numeric_limits<uint32_t>::max()));
 }
 
 std::string TSetupLogBook::UninstallString() const

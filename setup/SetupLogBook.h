@@ -4,6 +4,7 @@
 // created, newest first, written as "setup.log" for the uninstaller; and the
 // uninstaller's entry in the system's list of installed programs.
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,9 +21,15 @@ public:
     // The uninstaller beside the log, quoted so that a path with spaces
     // cannot start another program (C:\Program.exe for C:\Program Files\...).
     std::string UninstallString() const;
+    // The files the run copied, as the log names them.
+    std::vector<std::string> CopiedFiles() const;
 #ifdef _WIN32
-    // Writes DisplayName and UninstallString under HKEY_LOCAL_MACHINE. An
-    // empty KeyName registers nothing: the key would be the uninstall key itself.
+    // Writes DisplayName and UninstallString under HKEY_LOCAL_MACHINE, and
+    // beside them what the list of programs shows: DisplayIcon (ProgramFile),
+    // DisplayVersion and Publisher (this program's own ProductVersion and
+    // CompanyName, when it has them), EstimatedSize (the copied files in KB),
+    // InstallLocation (InstallFolder), NoModify and NoRepair. An empty KeyName
+    // registers nothing: the key would be the uninstall key itself.
     void RegisterUninstall() const;
     // Removes what RegisterUninstall wrote, should the finish fail after it.
     void UnregisterUninstall() const;
@@ -38,6 +45,8 @@ public:
     std::string LogFileName;
     std::string KeyName;
     std::string DisplayTitle;
+    std::string InstallFolder;
+    std::string ProgramFile;  // empty for none
 
 private:
     void AddFirst(const std::string& line);
@@ -45,3 +54,7 @@ private:
     std::vector<std::string> Lines;  // newest first
     std::vector<std::pair<std::string, std::string>> ReplacedFiles;  // oldest first
 };
+
+// Kilobytes as the list of programs counts them: 1024 bytes, rounded up, at
+// most what a REG_DWORD holds.
+uint32_t KilobytesRoundedUp(uint64_t bytes);

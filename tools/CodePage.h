@@ -29,6 +29,10 @@ public:
     // UTF-8 text in this code page; none when the text is not UTF-8 or holds
     // a character the code page lacks (no look-alike stands in for it).
     std::optional<std::string> FromUtf8(const std::string& utf8) const;
+    // Text in this code page as UTF-16, for what Windows keeps in Unicode (the
+    // setup program's version information). A byte the code page leaves
+    // undefined stands for the character of its own number, as Windows maps it.
+    std::u16string ToUtf16(const std::string& text) const;
 
 private:
     unsigned Number;

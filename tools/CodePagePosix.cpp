@@ -55,6 +55,29 @@ std::optional<std::string> TCodePage::FromUtf8(const std::string& utf8) const
     return TConverter(Number).Convert(utf8);
 }
 
+std::u16string TCodePage::ToUtf16(const std::string& text) const
+{
+    const iconv_t handle = iconv_open("UTF-16LE", ("CP" + std::to_string(Number)).c_str());
+    if (handle == reinterpret_cast<iconv_t>(-1))
+        throw ESetupError("Cannot convert from code page " + std::to_string(Number) + ". " +
+                          files::LastSystemError());
+    // Byte by byte: every code page here has one byte a character.
+    std::u16string wide;
+    for (const char byte : text) {
+        char in[1] = {byte}, out[4] = {};
+        char* inAt = in;
+        char* outAt = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        iconv(handle, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(handle, &inAt, &inLeft, &outAt, &outLeft) == 0 && outLeft == 2)
+            wide += static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
+        else
+            wide += static_cast<char16_t>(static_cast<unsigned char>(byte));
+    }
+    iconv_close(handle);
+    return wide;
+}
+
 std::vector<TNamedEntry> ListFolderIn(const std::string& folder, const TCodePage& codePage)
 {
     std::vector<TNamedEntry> entries;

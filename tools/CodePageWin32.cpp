@@ -61,6 +61,15 @@ std::optional<std::string> TCodePage::FromUtf8(const std::string& utf8) const
     return FromWide(wide.data(), wide.size(), Number);
 }
 
+std::u16string TCodePage::ToUtf16(const std::string& text) const
+{
+    if (text.empty()) return {};
+    const int length = MultiByteToWideChar(Number, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::vector<wchar_t> wide(static_cast<size_t>(std::max(length, 0)));
+    if (length > 0) MultiByteToWideChar(Number, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return std::u16string(wide.begin(), wide.end());
+}
+
 std::vector<TNamedEntry> ListFolderIn(const std::string& folder, const TCodePage& codePage)
 {
     std::vector<TNamedEntry> entries;

@@ -500,7 +500,7 @@ TResourceData WholeFile(const std::string& path)
     if (!file.OpenForReading(path)) throw ESetupError("Unable to open file (" + path + ")");
     const int64_t size = file.Size();
     if (static_cast<uint64_t>(size) > kMaxImageBytes) throw ESetupError("Too large for a resource: " + path);
-    return {path, 0, static_cast<uint32_t>(size), 0};
+    return {path, 0, static_cast<uint32_t>(size), 0, {}};
 }
 
 void ReplaceResource(TResourceTree& tree, const TResourceKey& type, const TResourceKey& name,
@@ -521,12 +521,35 @@ std::optional<TResourceData> LookUpResource(const TResourceTree& tree, const TRe
     return languages->second.begin()->second;
 }
 
+TResourceData InMemory(std::vector<uint8_t> bytes)
+{
+    if (bytes.size() > kMaxImageBytes) throw ESetupError("Resources larger than 2 GiB");
+    TResourceData data;
+    data.Size = static_cast<uint32_t>(bytes.size());
+    data.Bytes = std::move(bytes);
+    return data;
+}
+
+std::vector<uint8_t> ResourceBytes(const TResourceData& data, uint32_t maxBytes)
+{
+    if (data.Size > maxBytes) throw Damaged(data.SourceFile);
+    if (data.SourceFile.empty()) return data.Bytes;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(data.Size);
+    CopyFileRange(data.SourceFile, data.Offset, data.Size,
+                  [&bytes](const uint8_t* piece, size_t count) { bytes.insert(bytes.end(), piece, piece + count); });
+    return bytes;
+}
+
 void CopyResourceData(const TResourceData& data, const std::string& targetPath)
 {
     files::TFile target;
     target.CreateForWriting(targetPath);
-    CopyFileRange(data.SourceFile, data.Offset, data.Size,
-                  [&target](const uint8_t* bytes, size_t count) { target.Write(bytes, count); });
+    if (data.SourceFile.empty())
+        target.Write(data.Bytes.data(), data.Bytes.size());
+    else
+        CopyFileRange(data.SourceFile, data.Offset, data.Size,
+                      [&target](const uint8_t* bytes, size_t count) { target.Write(bytes, count); });
     target.Close();
 }
 
@@ -626,7 +649,7 @@ void TPeFile::ReadResources(TProgramReader& file)
     TDirectoryReader reader(file, FilePath, section->RawOffset + int64_t{rva - section->VirtualAddress},
                             static_cast<int64_t>(section->RawEnd()),
                             [this](uint32_t dataRva, uint32_t size, uint32_t codePage) {
-                                return TResourceData{FilePath, FileOffsetOf(dataRva, size), size, codePage};
+                                return TResourceData{FilePath, FileOffsetOf(dataRva, size), size, codePage, {}};
                             });
     Tree = reader.ReadTree();
 }
@@ -810,7 +833,10 @@ int64_t TPeFile::WriteCopy(const TResourceTree& resources, const std::string& ta
     out.Write(layout.Directory.data(), layout.Directory.size());
     for (const auto& [offset, data] : layout.Data) {
         out.PadTo(static_cast<int64_t>(placement.RawOffset + offset));
-        out.CopyFrom(data->SourceFile, data->Offset, data->Size);
+        if (data->SourceFile.empty())
+            out.Write(data->Bytes.data(), data->Bytes.size());
+        else
+            out.CopyFrom(data->SourceFile, data->Offset, data->Size);
     }
     out.PadTo(static_cast<int64_t>(rawEnd));
     // Kept behind the new last section, where linkers put it, rather than

@@ -33,12 +33,14 @@ struct TResourceKey {
 // differ only in case are the same key, as they are to FindResource.
 bool operator<(const TResourceKey& a, const TResourceKey& b);
 
-// Where a resource's bytes are: Size bytes at Offset in the file SourceFile.
+// Where a resource's bytes are: Size bytes at Offset in the file SourceFile,
+// or, without a SourceFile, Bytes made in memory.
 struct TResourceData {
     std::string SourceFile;
     int64_t Offset = 0;
     uint32_t Size = 0;
     uint32_t CodePage = 0;
+    std::vector<uint8_t> Bytes;
 };
 
 using TLanguages = std::map<TResourceKey, TResourceData>;
@@ -47,6 +49,10 @@ using TResourceTree = std::map<TResourceKey, TNames>;
 
 // All of a file as resource data; raises when it is too large for a resource.
 TResourceData WholeFile(const std::string& path);
+TResourceData InMemory(std::vector<uint8_t> bytes);
+// The bytes of a resource of at most maxBytes; raises "Damaged Windows
+// program" for a larger one, which no resource of its kind would be.
+std::vector<uint8_t> ResourceBytes(const TResourceData& data, uint32_t maxBytes);
 
 // Puts data in as the only language of type/name: the language of the first
 // one already there, or neutral when there is none.

@@ -10,7 +10,9 @@
 #include "setup/SetupKeys.h"
 #include "setup/SetupLogWords.h"
 #include "skin/PictureKind.h"
+#include "tools/IconFile.h"
 #include "utilities/KUtilities.h"
+#include "utilities/SetupError.h"
 #include "utilities/WindowsPath.h"
 
 namespace {
@@ -178,6 +180,7 @@ private:
     const TPictureVerdict* VerdictOn(const std::string& path);
     std::optional<TPictureSize> SizeOf(const std::string& path);
     void CheckFileNamed(const TSetupKey& key, size_t i);
+    void CheckSetupIcon(size_t i, const std::string& path);
     void CheckAsAWhole();
     void CheckButton(const std::string& name, const TButtonSkin& skin, TButtonPlace design);
     bool IsButtonHeading(size_t i) const;
@@ -341,7 +344,8 @@ void TSetupLint::CheckValueOfKind(size_t i, const TSetupKey& key, const std::str
         break;
     // The setup takes the last of these lines: only that one is checked, once every Addfile line is known.
     case TKeyKind::LicenceFile:
-    case TKeyKind::InstalledFile: LastLineOf[&key] = i; break;
+    case TKeyKind::InstalledFile:
+    case TKeyKind::SetupIcon: LastLineOf[&key] = i; break;
     case TKeyKind::Text:
     case TKeyKind::Boolean:
     case TKeyKind::Integer:
@@ -408,6 +412,25 @@ void TSetupLint::CheckFileNamed(const TSetupKey& key, size_t i)
     if (key.Kind == TKeyKind::Picture) CheckPicture(i, value, true);
     if (key.Kind == TKeyKind::InstalledFile && !Installs(value))
         Warn(i, Quoted(key.Name) + " names " + Quoted(value) + ", which no Addfile line installs");
+    if (key.Kind == TKeyKind::SetupIcon) CheckSetupIcon(i, value);
+}
+
+// The packer reads the icon file; only a file it cannot use at all stops the build.
+void TSetupLint::CheckSetupIcon(size_t i, const std::string& path)
+{
+    const std::string keeps = ", so the setup program keeps Zoreva's icon";
+    const std::string* source = Files.Find(path);
+    if (!IsIconFileName(path)) {
+        Warn(i, "the setup program's icon must be an .ico file, not " + Quoted(path) + keeps);
+    } else if (!source) {
+        Warn(i, "the icon " + Quoted(path) + " is not in the payload" + keeps);
+    } else {
+        try {
+            ReadIconFile(*source);
+        } catch (const ESetupError& error) {
+            Report(i, true, "the icon " + Quoted(path) + " cannot be the setup program's icon: " + error.what());
+        }
+    }
 }
 
 void TSetupLint::CheckAsAWhole()

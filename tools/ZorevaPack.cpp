@@ -19,11 +19,14 @@
 #include "archive/PayloadLayout.h"
 #include "archive/ZLIBArchive.h"
 #include "archive/ZLIBArchiveWriter.h"
+#include "setup/SetupFile.h"
 #include "setup/SetupLogWords.h"
 #include "tools/FileIdentity.h"
+#include "tools/IconFile.h"
 #include "tools/PackProgress.h"
 #include "tools/PictureProbe.h"
 #include "tools/SetupCheck.h"
+#include "tools/SetupIdentity.h"
 #include "tools/SetupPayload.h"
 #include "tools/TempFile.h"
 #include "utilities/FileSystem.h"
@@ -51,7 +54,8 @@ const char kHelp[] =
     "      packed before is stored once: both records name the same data, and a\n"
     "      line says how many files were merged and the bytes saved.\n"
     "  build [--with-uninstaller] [--no-check] [--level none|fastest|default|maximum]\n"
-    "        [--codepage N] --stub STUB.exe --from DIR --out SETUP.exe\n"
+    "        [--codepage N] [--product-version X.Y[.Z[.W]]] [--publisher NAME]\n"
+    "        --stub STUB.exe --from DIR --out SETUP.exe\n"
     "      Checks DIR as check does and refuses it when it has errors; then packs\n"
     "      the workspace DIR into the payload Data.Zup and writes SETUP.exe,\n"
     "      a copy of STUB.exe carrying it as the resource RCDATA VIZEZURAR. The\n"
@@ -73,6 +77,12 @@ const char kHelp[] =
     "      are UTF-8 (a line on stderr says so); a name or character the code\n"
     "      page lacks and a UTF-16 text are errors. --no-check packs both texts\n"
     "      as they are.\n"
+    "      STUB.exe must be Zoreva's setup program (Zoreva.exe) without a payload.\n"
+    "      SETUP.exe says it is the product of Setup.ini, not Zoreva: its version\n"
+    "      information names the title as ProductName, Description (or the title)\n"
+    "      as FileDescription, --product-version as its version (0.0.0.0 without\n"
+    "      it) and --publisher as CompanyName; an Icon key naming an .ico file in\n"
+    "      DIR gives it that icon.\n"
     "  check [--with-uninstaller] [--codepage N] DIR\n"
     "      Tells what the setup made from DIR would stop on (errors: exit code 1)\n"
     "      or silently ignore or show wrongly (warnings), as DIR/Setup.ini:LINE:\n"
@@ -339,6 +349,18 @@ void RefuseOutputAmongFiles(const TPayloadMember& archive, const std::string& ou
     }
 }
 
+// Who the setup says it is: Setup.ini as the setup reads it, and the command line.
+TSetupIdentity IdentityOf(const TPayloadPlan& plan, const TCodePage& codePage, const TArguments& arguments)
+{
+    const TSetupSettings settings = ReadSetupFileThoroughly(SetupTextOf(plan)).Settings;
+    TSetupIdentity identity{codePage.ToUtf16(settings.Title), codePage.ToUtf16(settings.Description),
+                            ValueOf(arguments, "--product-version"), ValueOf(arguments, "--publisher"), ""};
+    const TWorkspaceFiles workspace = WorkspaceFilesOf(plan);
+    const std::string* icon = IsIconFileName(settings.Icon) ? workspace.Find(settings.Icon) : nullptr;
+    if (icon) identity.IconFile = *icon;
+    return identity;
+}
+
 // The texts as the setup will read them, with a line on stderr for each that was converted.
 void ConvertTexts(TPayloadPlan& plan, const TCodePage& codePage)
 {
@@ -389,18 +411,23 @@ int RunBuild(int argc, char** argv)
 {
     const TArguments arguments =
         ParseArguments(argc, argv, {"--with-uninstaller", "--no-check"},
-                       {"--stub", "--from", "--out", "--level", "--codepage"});
+                       {"--stub", "--from", "--out", "--level", "--codepage", "--product-version", "--publisher"});
     const std::string stub = ValueOf(arguments, "--stub"), from = ValueOf(arguments, "--from"),
                       out = ValueOf(arguments, "--out");
     if (stub.empty() || from.empty() || out.empty() || !arguments.Operands.empty())
         throw UsageError{"build needs --stub STUB.exe, --from DIR and --out SETUP.exe"};
     const TFileCompressionLevel level = LevelOption(arguments);
     const TCodePage codePage = CodePageOption(arguments);
+    const std::string productVersion = ValueOf(arguments, "--product-version");
+    if (!productVersion.empty() && !ParseProductVersion(productVersion))
+        throw UsageError{"--product-version takes 1.2, 1.2.3 or 1.2.3.4 (each part up to 65535), not '" +
+                         productVersion + "'"};
 
     // A setup left in the folder would be packed into the next one.
     if (LiesInFolder(out, from)) throw ESetupError("Output would be written into the folder to pack " + from);
     const pe::TPeFile program(stub);
     program.CheckRewritable();
+    CheckStub(program);
     TProgressBar bar;
     bar.Draw(PhaseLine("planning the payload of " + from));
     TPayloadPlan plan = PlanPayload(from, codePage);
@@ -424,7 +451,11 @@ int RunBuild(int argc, char** argv)
     bar.Draw(PackProgressLine(total, total, ""));
     bar.Finish();
     bar.Draw(PhaseLine("writing " + out));
-    const int64_t setupBytes = EmbedPayload(program, payload.Path(), out);
+    pe::TResourceTree resources = program.Resources();
+    ApplyIdentity(resources, IdentityOf(plan, codePage, arguments));
+    pe::ReplaceResource(resources, pe::TResourceKey::Number(pe::kRtRcData), pe::TResourceKey::Text(kPayloadResource),
+                        pe::WholeFile(payload.Path()));
+    const int64_t setupBytes = program.WriteWithResources(resources, out);
     bar.Clear();
     PrintSummary(plan, setupBytes);
     PrintDuplicates(duplicates);

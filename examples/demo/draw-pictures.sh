@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the demo setup's skin and its Back, Next and Cancel buttons in their
-# four states into payload/Graphics. The pictures are committed; run this again
+# four states into payload/Graphics, and the setup program's icon (Setup.ini's
+# Icon, which the packer gives it) into payload/Demo.ico. The pictures are committed; run this again
 # after changing the drawing (ImageMagick, DejaVu fonts).
 #
 # The setup cuts every pixel of the invisible colour (magenta) out of its
@@ -89,7 +90,21 @@ primary() {  # NAME LABEL
     button "$1" "$2" disabled '#c3cfdc' '#c3cfdc' '#b3c1d0' '#eef3f8'
 }
 
+# The demo program's sign: a white "D" on the title band's blue, in the three
+# sizes Windows shows a program's icon at.
+draw_icon() {
+    local size
+    for size in 48 32 16; do
+        convert -size ${size}x$size xc:none -fill '#2466a6' \
+            -draw "roundrectangle 0,0 $((size - 1)),$((size - 1)) $((size / 6)),$((size / 6))" \
+            -font "$bold" -pointsize $((size * 3 / 4)) -fill white -gravity center -annotate +0+0 D \
+            "$work/icon-$size.png"
+    done
+    convert "$work/icon-48.png" "$work/icon-32.png" "$work/icon-16.png" payload/Demo.ico
+}
+
 mkdir -p "$out"
+draw_icon
 draw_skin
 secondary back Back
 primary next Next

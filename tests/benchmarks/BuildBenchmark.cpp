@@ -148,7 +148,9 @@ int main()
     std::printf("Writing a workspace of mixed data...\n");
     const size_t input = MakeWorkspace(ws);
     const std::string stub = temp / "stub.exe", setup = temp / "setup.exe", plain = temp / "plain.x";
-    WriteAll(stub, TTestProgram{}.Build());
+    TTestProgram program;
+    program.Resources = {{"#16", "#1", 0x409, ProgramVersion("setup")}};
+    WriteAll(stub, program.Build());
 
     // The workspace is data, not a setup its Setup.ini check would pass.
     const TFigures build = RunPack({"build", "--no-check", "--stub", stub, "--from", ws.string(), "--out", setup});

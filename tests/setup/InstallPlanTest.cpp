@@ -199,6 +199,8 @@ TEST(InstallPlan, FinishActionsForTheChoicesMade)
     EXPECT_EQ(all.LogFileName, kDestination + "\\setup.log");
     EXPECT_EQ(all.KeyName, "Zoreva Demo");
     EXPECT_EQ(all.DisplayTitle, "Zoreva Demo");
+    EXPECT_EQ(all.InstallFolder, kDestination);
+    EXPECT_EQ(all.ProgramFile, kDestination + "\\App.exe");
     ASSERT_TRUE(all.ReadMeViewer);
     EXPECT_EQ(all.ReadMeViewer->File, "notepad.exe");
     EXPECT_EQ(all.ReadMeViewer->Parameters, kDestination + "\\Docs\\Read Me.txt");
@@ -212,6 +214,11 @@ TEST(InstallPlan, FinishActionsForTheChoicesMade)
     EXPECT_FALSE(none.DesktopLink || none.ReadMeViewer || none.Program);
     EXPECT_EQ(none.LogFileName, kDestination + "\\setup.log");
     EXPECT_FALSE(FinishPlan(s, kDestination, "", true, false, false).DesktopLink);
+
+    TSetupSettings withoutProgram = s;
+    withoutProgram.TargetFile = " ";
+    EXPECT_EQ(FinishPlan(withoutProgram, kDestination, "", false, false, false).ProgramFile, "")
+        << "no icon rather than the installation folder as one";
 }
 
 }  // namespace

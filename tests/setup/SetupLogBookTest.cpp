@@ -167,3 +167,28 @@ TEST(SetupLogBook, UncreatableLogRaisesTheFileError)
 }
 
 }  // namespace
+
+namespace {
+
+// The list of programs shows the size of the copied files alone; the folders
+// and shortcuts the log names beside them weigh nothing.
+TEST(SetupLogBook, SizeCountsTheCopiedFilesInWholeKilobytes)
+{
+    TSetupLogBook book;
+    RecordDestination(book);
+    book.AddCopiedFile(D + "\\App.exe");
+    book.AddLink(F + "\\App.lnk");
+    book.AddCopiedFile(D + "\\ReadMe.txt");
+    book.AddReplaced(D + "\\Old.txt", "C:\\Temp\\aside");
+    EXPECT_EQ(book.CopiedFiles(), (std::vector<std::string>{D + "\\ReadMe.txt", D + "\\App.exe"}));
+
+    const struct {
+        uint64_t Bytes;
+        uint32_t Kilobytes;
+    } sizes[] = {{0, 0}, {1, 1}, {1023, 1}, {1024, 1}, {1025, 2}, {1u << 30, 1u << 20},
+                 {uint64_t{0xFFFFFFFF} * 1024, 0xFFFFFFFF}, {uint64_t{0xFFFFFFFF} * 1024 + 1, 0xFFFFFFFF},
+                 {UINT64_MAX, 0xFFFFFFFF}};
+    for (const auto& size : sizes) EXPECT_EQ(KilobytesRoundedUp(size.Bytes), size.Kilobytes) << size.Bytes;
+}
+
+}  // namespace

@@ -100,7 +100,9 @@ scenario_silent() {
     printf 'other\r\n' >"$k/Other.txt"
     install "$title" $dest pick || return
     check "the shortcuts are in the picked folder" [ -f "$k/$title.lnk" -a -f "$k/Uninstall.lnk" ]
-    check "the uninstall entry is there" has_key "$title"
+    check "the uninstall entry is there, with all its values" \
+        [ "$(registry_value "$title" InstallLocation)$(registry_value "$title" NoRepair REG_DWORD)" = \
+          "$program_files\\$dest"0x1 ]
     printf 'mine\r\n' >"$d/Notes.txt"
     start_uninstaller "$program_files\\$dest\\Uninstall.exe" /S
     await_exit || return

@@ -79,8 +79,8 @@ setup_ini() {
     done
 }
 
-pack() {  # payload folder, setup file
-    "$packer" build --stub "$stub" --from "$1" --out "$2" >/dev/null
+pack() {  # payload folder, setup file, more build options
+    "$packer" build "${@:3}" --stub "$stub" --from "$1" --out "$2" >/dev/null
 }
 
 start_setup() {  # setup file
@@ -160,9 +160,14 @@ await_window_gone() {  # window name pattern
     return 1
 }
 
-registry_value() {  # key below the uninstall key, value name
+registry_value() {  # key below the uninstall key, value name, type (REG_SZ unless given)
     wine reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /v "$2" /reg:$bits 2>/dev/null |
-        tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
+        tr -d '\r' | sed -n "s/^ *$2 *${3:-REG_SZ} *//p"
+}
+
+# The sum of the files' sizes in KB, rounded up, as "reg query" shows a REG_DWORD.
+kilobytes_of() {  # files
+    printf '0x%x' $((($(cat "$@" | wc -c) + 1023) / 1024))
 }
 
 link_field() {  # link file (Windows path), field name
@@ -203,8 +208,10 @@ scenario_full_install() {
     setup_ini 'TargetFile=App.exe' 'Addfile=App.exe' 'Addfile=ReadMe.txt' 'Addfile=Graphics\logo.bmp' \
         'VistraneTitle=Zoreva Test' 'Language=English' 'Licence=Licence.txt' 'Destination=ZorevaTest' \
         'Folder=Zoreva Test' 'ReadMe=ReadMe.txt' 'LaunchProg=0' 'DesktopIcon=1' 'PerMachine=1' \
-        'TextBoxColor=$00F0E0D0' 'Fontname=Arial' 'Fontheight=-13' >"$payload/Setup.ini"
-    pack "$payload" "$work/FullSetup.exe" || { echo "FAILED: packing"; failed=1; return; }
+        'TextBoxColor=$00F0E0D0' 'Fontname=Arial' 'Fontheight=-13' 'Icon=Setup.ico' >"$payload/Setup.ini"
+    convert -size 32x32 xc:'#ffcc00' "$payload/Setup.ico"
+    pack "$payload" "$work/FullSetup.exe" --product-version 2.7.1 --publisher 'Zoreva Tests & Co' ||
+        { echo "FAILED: packing"; failed=1; return; }
     xdotool mousemove 5 5
     import -window root "$work/desktop.png"
     start_setup "$work/FullSetup.exe"
@@ -253,6 +260,14 @@ scenario_full_install() {
     check "setup.log byte for byte" cmp "$work/expected.log" "$d/setup.log"
     check "DisplayName" [ "$(registry_value 'Zoreva Test' DisplayName)" = 'Zoreva Test' ]
     check "UninstallString, quoted" [ "$(registry_value 'Zoreva Test' UninstallString)" = "\"$dest\\Uninstall.exe\"" ]
+    check "DisplayIcon: the program" [ "$(registry_value 'Zoreva Test' DisplayIcon)" = "$dest\\App.exe" ]
+    check "DisplayVersion from the setup's version" [ "$(registry_value 'Zoreva Test' DisplayVersion)" = 2.7.1 ]
+    check "Publisher from the setup's version" [ "$(registry_value 'Zoreva Test' Publisher)" = 'Zoreva Tests & Co' ]
+    check "EstimatedSize: the installed files in KB" [ "$(registry_value 'Zoreva Test' EstimatedSize REG_DWORD)" = \
+        "$(kilobytes_of "$payload/App.exe" "$payload/ReadMe.txt" "$payload/Graphics/logo.bmp")" ]
+    check "InstallLocation" [ "$(registry_value 'Zoreva Test' InstallLocation)" = "$dest" ]
+    check "NoModify and NoRepair" [ "$(registry_value 'Zoreva Test' NoModify REG_DWORD)$(registry_value \
+        'Zoreva Test' NoRepair REG_DWORD)" = 0x10x1 ]
     local link
     for link in "$folder\\Zoreva Test.lnk" "$common_desktop\\Zoreva Test.lnk"; do
         check "$link: target" [ "$(link_field "$link" Target)" = "$dest\\App.exe" ]

@@ -1,11 +1,12 @@
 // Setup programs as Windows itself sees them (under Wine): the payload and
 // every resource of the stub through LoadLibraryEx and FindResource, Windows'
 // own UpdateResource as the reference for those bytes, the packed program
-// starting, the checksum as imagehlp computes it, and an unstripped stub's
-// symbol table kept.
+// starting, the checksum as imagehlp computes it, an unstripped stub's
+// symbol table kept, and the author's version and icon as Windows reads them.
 
 #include <windows.h>
 #include <imagehlp.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 
 #include "tests/TestSupport.h"
 #include "tests/tools/TestPrograms.h"
+#include "tools/SetupIdentity.h"
 #include "tools/SetupPayload.h"
 #include "utilities/FileSystem.h"
 #include "utilities/Handles.h"
@@ -239,6 +241,99 @@ TEST_P(LoaderTest, KeepsTheSymbolTableAndTheSectionNames)
     std::vector<std::string> names = SectionNames(stub);
     names.push_back(".rsrc");
     EXPECT_EQ(SectionNames(setup), names);
+}
+
+// A 16 x 16 icon file of 32 bits per pixel, one colour, fully opaque.
+Bytes SixteenPixelIcon(uint32_t colour)
+{
+    constexpr uint32_t kSide = 16, kImageBytes = 40 + kSide * kSide * 4 + kSide * 4;
+    Bytes out;
+    const auto put = [&out](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    for (const uint32_t word : {0u, 1u, 1u}) put(word, 2);
+    out.insert(out.end(), {kSide, kSide, 0, 0});
+    put(1, 2);
+    put(32, 2);
+    put(kImageBytes, 4);
+    put(22, 4);
+    for (const uint32_t field : {40u, kSide, 2 * kSide}) put(field, 4);
+    put(1, 2);
+    put(32, 2);
+    for (int i = 0; i < 6; ++i) put(0, 4);
+    for (uint32_t i = 0; i < kSide * kSide; ++i) put(colour | 0xFF000000, 4);
+    out.resize(out.size() + kSide * 4, 0);
+    return out;
+}
+
+std::string VersionText(const std::vector<uint8_t>& block, const std::string& name)
+{
+    char* value = nullptr;
+    UINT length = 0;
+    const std::string path = "\\StringFileInfo\\040904B0\\" + name;
+    if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+        return "(none)";
+    return std::string(value);
+}
+
+// version.dll and the shell read what the packer wrote, and the setup still
+// starts and finds its payload.
+TEST_P(LoaderTest, CarriesTheAuthorsVersionAndIconAsWindowsReadsThem)
+{
+    const std::string icon = Temp.Put("App.ico", SixteenPixelIcon(0x336699));
+    const pe::TPeFile stub(Stub());
+    pe::TResourceTree resources = stub.Resources();
+    ApplyIdentity(resources, {u"Gr\u00f6\u00dfe Tools", u"", "4.3.2.1", "Vendor", icon});
+    const Bytes payload = SampleRandom(777);
+    WriteAll(Temp.Path() / "payload.bin", payload);
+    pe::ReplaceResource(resources, pe::TResourceKey::Number(pe::kRtRcData), pe::TResourceKey::Text("VIZEZURAR"),
+                        pe::WholeFile(Temp / "payload.bin"));
+    const std::string setup = Temp / "setup.exe";
+    stub.WriteWithResources(resources, setup);
+
+    DWORD ignored = 0;
+    std::vector<uint8_t> block(GetFileVersionInfoSizeA(setup.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(setup.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00040003u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00020001u);
+    // The tables stay in the stub's language; a stub without one gets US English, Windows-1252.
+    const bool ownTable = VersionText(block, "ProductName") != "(none)";
+    if (!ownTable) {
+        char* value = nullptr;
+        ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\ProductName",
+                                   reinterpret_cast<void**>(&value), &length));
+        EXPECT_STREQ(value, "Gr\xf6\xdf" "e Tools");
+    } else {
+        EXPECT_EQ(VersionText(block, "ProductName"), "Gr\xf6\xdf" "e Tools");
+        EXPECT_EQ(VersionText(block, "FileDescription"), "Gr\xf6\xdf" "e Tools");
+        EXPECT_EQ(VersionText(block, "CompanyName"), "Vendor");
+        EXPECT_EQ(VersionText(block, "ProductVersion"), "4.3.2.1");
+        EXPECT_EQ(VersionText(block, "ZorevaProgram"), "(none)");
+    }
+
+    HICON large = nullptr;
+    ASSERT_EQ(ExtractIconExA(setup.c_str(), 0, &large, nullptr, 1), 1u);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(large, &info));
+    // Scaled to the system's icon size, of the author's one colour.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    const HGDIOBJ before = SelectObject(memory, info.hbmColor);
+    EXPECT_EQ(GetPixel(memory, 8, 8), RGB(0x33, 0x66, 0x99)) << "the author's image";
+    SelectObject(memory, before);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(large);
+
+    const TRun run = RunProgram(setup);
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    EXPECT_EQ(run.Output, "payload 777 bytes, sum " + std::to_string(ByteSum(payload)) + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Stubs, LoaderTest,

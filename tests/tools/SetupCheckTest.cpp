@@ -303,6 +303,39 @@ TEST(SetupCheck, TellsEachFaultWithItsLine)
     for (const auto& c : cases) EXPECT_EQ(Check(c.ini, c.files), c.expected) << c.what;
 }
 
+// The packer, not the setup, reads the icon: the file it would take, its
+// letter case and folder as Windows resolves them; the last Icon line counts.
+TEST(SetupCheck, IconTheSetupProgramGetsIsAReadableIcoFile)
+{
+    const std::string keeps = ", so the setup program keeps Zoreva's icon";
+    const struct {
+        const char* what;
+        std::string icon;
+        std::vector<TFile> files;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"an icon in a folder of the payload", "Additional\\art\\App.ICO", {{"Additional/Art/app.ico", Icon()}}, {}},
+        {"empty: no icon asked for", "", {}, {}},
+        {"not there", "App.ico", {}, {"Setup.ini:3: warning: the icon \"App.ico\" is not in the payload" + keeps}},
+        {"not an .ico", "Graphics\\skin.bmp", {},
+         {"Setup.ini:3: warning: the setup program's icon must be an .ico file, not \"Graphics\\skin.bmp\"" +
+          keeps}},
+        {"a bitmap named .ico", "App.ico", {{"App.ico", Bmp()}},
+         {"Setup.ini:3: error: the icon \"App.ico\" cannot be the setup program's icon: it is not an icon file"}},
+        {"cut off", "App.ico", {{"App.ico", Head(Icon(), 30)}},
+         {"Setup.ini:3: error: the icon \"App.ico\" cannot be the setup program's icon: its image 1 does not lie "
+          "within the file"}},
+    };
+    for (const auto& c : cases) {
+        const std::string text =
+            "x\r\nObject=Setup\r\nIcon=" + c.icon + "\r\n" + kUninstaller + "end\r\n" + kProduct + kSkin + kForward;
+        EXPECT_EQ(Check(text, c.files), c.expected) << c.what;
+    }
+    const std::string twice = "x\r\nObject=Setup\r\nIcon=Gone.ico\r\nIcon=App.ico\r\n" + kUninstaller + "end\r\n" +
+                              kProduct + kSkin + kForward;
+    EXPECT_EQ(Check(twice, {{"App.ico", Icon()}}), std::vector<std::string>{});
+}
+
 // The mistakes that leave a setup unusable or oddly drawn, each in a folder
 // that is otherwise sound, with the exact lines an author reads.
 TEST(SetupCheck, StopsUnusableSetupsAndWarnsOfButtonsThatDoNotFit)
@@ -469,6 +502,7 @@ TEST(SetupKeys, GoodValueOfEachKindDrawsNoWord)
         ButtonBlock("Back", " 300", " 10", " 1") + ButtonBlock("Forward", " 301", " 11", " 2") +
         ButtonBlock("Cancel", " 302", " 12", " 3");
     std::vector<TFile> files{{"App.exe", TextBytes("MZ")},
+                             {"App.ico", Icon()},
                              {"Licence.txt", TextBytes("Terms")},
                              {"Additional/Docs/ReadMe.txt", TextBytes("Read me")}};
     for (const char* button : {"Back", "Forward", "Cancel"})
@@ -489,7 +523,7 @@ TEST(SetupKeys, BadValuesDrawOneWordEach)
         "Language=Klingon\r\nLicence=Gone.txt\r\nDestination=Common Files\r\nFolder=Startup\r\n"
         "ReadMe=Licence.txt\r\nLaunchProg= 1\r\nDesktopIcon=yes\r\nPerMachine=\r\nTextBoxColor=blue\r\n"
         "Fontname= Tahoma\r\nFontcolor=0x\r\nFontheight=-\r\nFontstyle=Heavy\r\nMethod= zlib\r\n"
-        "Description= A demo\r\nIcon= App.ico\r\nEncrypted=2\r\nAlphaColor=$1FFFFFFFF\r\nSetupName= Demo\r\n"
+        "Description= A demo\r\nIcon=App.png\r\nEncrypted=2\r\nAlphaColor=$1FFFFFFFF\r\nSetupName= Demo\r\n"
         "ControlPanel= yes\r\nend\r\n"
         "Object=Toolweb\r\nTop=1px\r\nLeft=\r\nWidth=2147483648\r\nHeight=1.5\r\nend\r\n"
         "Object=Panel\r\nBitmap=Graphics\\gone.bmp\r\nInvisibleColor=magenta\r\nend\r\n" +

@@ -403,3 +403,42 @@ uint32_t ReferenceChecksum(Bytes file, size_t checksumOffset)
     }
     return sum + static_cast<uint32_t>(file.size());
 }
+
+namespace {
+
+// A block of version information: length, value length, type, key, value, children.
+Bytes VersionBlock(const std::string& key, uint16_t type, const Bytes& value, size_t valueLength,
+                   const std::vector<Bytes>& children)
+{
+    Bytes block(6);
+    for (const char c : key) block.insert(block.end(), {static_cast<uint8_t>(c), 0});
+    block.insert(block.end(), {0, 0});
+    block.resize((block.size() + 3) / 4 * 4);
+    block.insert(block.end(), value.begin(), value.end());
+    for (const Bytes& child : children) {
+        block.resize((block.size() + 3) / 4 * 4);
+        block.insert(block.end(), child.begin(), child.end());
+    }
+    block[0] = static_cast<uint8_t>(block.size());
+    block[1] = static_cast<uint8_t>(block.size() >> 8);
+    block[2] = static_cast<uint8_t>(valueLength);
+    block[4] = static_cast<uint8_t>(type);
+    return block;
+}
+
+}  // namespace
+
+Bytes ProgramVersion(const std::string& mark)
+{
+    Bytes text;
+    for (const char c : mark) text.insert(text.end(), {static_cast<uint8_t>(c), 0});
+    text.insert(text.end(), {0, 0});
+    const Bytes string = VersionBlock("ZorevaProgram", 1, text, mark.size() + 1, {});
+    const Bytes table = VersionBlock("StringFileInfo", 1, {}, 0, {VersionBlock("040904E4", 1, {}, 0, {string})});
+    const Bytes languages =
+        VersionBlock("VarFileInfo", 1, {}, 0, {VersionBlock("Translation", 0, {0x09, 0x04, 0xE4, 0x04}, 4, {})});
+    // VS_FIXEDFILEINFO: signature, structure version, the rest zero.
+    Bytes fixed{0xBD, 0x04, 0xEF, 0xFE, 0x00, 0x00, 0x01, 0x00};
+    fixed.resize(52);
+    return VersionBlock("VS_VERSION_INFO", 0, fixed, fixed.size(), {table, languages});
+}

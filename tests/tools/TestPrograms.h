@@ -37,6 +37,11 @@ struct TTestProgram {
     Bytes Build() const;
 };
 
+// Version information whose one string ZorevaProgram says which of Zoreva's
+// programs carries it ("setup" makes a program a stub build takes), in US
+// English, Windows-1252; laid out here as resource compilers do.
+Bytes ProgramVersion(const std::string& mark);
+
 using TResourceId = std::tuple<std::string, std::string, uint16_t>;
 using TResourceBytes = std::map<TResourceId, Bytes>;
 

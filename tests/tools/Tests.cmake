@@ -1,5 +1,6 @@
 # Tests of zoreva-pack.
-zoreva_add_test(pe_resources_tests tools/PeResourcesTest.cpp tools/TestPrograms.cpp)
+zoreva_add_test(pe_resources_tests tools/PeResourcesTest.cpp tools/SetupIdentityTest.cpp tools/VersionInfoTest.cpp
+                tools/TestPrograms.cpp)
 target_link_libraries(pe_resources_tests PRIVATE zoreva_pack_core)
 # Under Wine the conversions are those of Windows itself: the same table is expected.
 zoreva_add_test(code_page_tests tools/CodePageTest.cpp)
@@ -14,7 +15,7 @@ if(WIN32)
     # Setup programs checked by the Windows loader, UpdateResource and imagehlp.
     add_subdirectory(stubs)
     zoreva_add_test(pe_loader_tests tools/PeLoaderTest.cpp tools/TestPrograms.cpp)
-    target_link_libraries(pe_loader_tests PRIVATE zoreva_pack_core imagehlp)
+    target_link_libraries(pe_loader_tests PRIVATE zoreva_pack_core imagehlp version shell32)
     add_dependencies(pe_loader_tests stub_plain stub_rich stub_rich_en stub_unstripped)
 
     # Compared with the host packer built from these same sources: the Windows
@@ -36,6 +37,7 @@ if(WIN32)
 else()
     zoreva_add_test(zoreva_pack_tests tools/ZorevaPackTest.cpp tools/TestPrograms.cpp)
     target_compile_definitions(zoreva_pack_tests PRIVATE ZOREVA_PACK="$<TARGET_FILE:zoreva-pack>")
+    target_link_libraries(zoreva_pack_tests PRIVATE zoreva_pack_core)
     add_dependencies(zoreva_pack_tests zoreva-pack)
     # The programs both Windows builds linked, read as the loader will meet them.
     zoreva_add_test(import_slots_tests tools/ImportSlotsTest.cpp tools/ProgramImports.cpp)

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "archive/ZLIBArchive.h"
+#include "tools/VersionInfo.h"
 #include "tests/TestSupport.h"
 #include "tests/tools/TestPrograms.h"
 
@@ -145,11 +146,11 @@ protected:
         return ws;
     }
 
-    std::string MakeStub(const std::string& name = "stub.exe")
+    std::string MakeStub(const std::string& name = "stub.exe", const std::string& program = "setup")
     {
-        TTestProgram program;
-        program.Resources = {{"#24", "#1", 0, TextBytes("<assembly/>")}, {"#16", "#1", 0x409, TextBytes("version")}};
-        WriteAll(Temp.Path() / name, program.Build());
+        TTestProgram stub;
+        stub.Resources = {{"#24", "#1", 0, TextBytes("<assembly/>")}, {"#16", "#1", 0x409, ProgramVersion(program)}};
+        WriteAll(Temp.Path() / name, stub.Build());
         return Temp / name;
     }
 
@@ -381,6 +382,10 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
                                                {"build", "--level", "none", "--stub", "s.exe"},
                                                {"build", "--level", "huge", "--stub", "s.exe", "--from", "ws",
                                                 "--out", "o.exe"},
+                                               {"build", "--product-version", "1.x", "--stub", "s.exe", "--from",
+                                                "ws", "--out", "o.exe"},
+                                               {"build", "--stub", "s.exe", "--from", "ws", "--out", "o.exe",
+                                                "--publisher"},
                                                {"check"},
                                                {"check", "a", "b"},
                                                {"check", "--no-check", "ws"},
@@ -399,7 +404,8 @@ TEST_F(PackTest, UsageErrorsExitTwoWithAHint)
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Out.find("extract [--with-paths] [--check-crc] ARCHIVE DESTFOLDER"), std::string::npos);
     EXPECT_NE(help.Out.find("build [--with-uninstaller] [--no-check] [--level none|fastest|default|maximum]\n"
-                            "        [--codepage N] --stub STUB.exe --from DIR --out SETUP.exe"),
+                            "        [--codepage N] [--product-version X.Y[.Z[.W]]] [--publisher NAME]\n"
+                            "        --stub STUB.exe --from DIR --out SETUP.exe"),
               std::string::npos);
     EXPECT_NE(help.Out.find("check [--with-uninstaller] [--codepage N] DIR"), std::string::npos);
 }
@@ -436,7 +442,13 @@ TEST_F(PackTest, BuildPacksTheWorkspaceThatListAndExtractUnpackFromTheSetup)
     const TResourceBytes setupResources = TProgramView(ReadAll(setup)).Resources();
     ASSERT_EQ(setupResources.count({"#10", "VIZEZURAR", 0}), 1u);
     stubResources[{"#10", "VIZEZURAR", 0}] = setupResources.at({"#10", "VIZEZURAR", 0});
+    const Bytes version = setupResources.at({"#16", "#1", 0x409});
+    stubResources[{"#16", "#1", 0x409}] = version;
     EXPECT_EQ(setupResources, stubResources);
+    const auto info = version::ParseVersionInfo(version.data(), version.size());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->Strings, (std::vector<std::pair<std::u16string, std::u16string>>{{u"FileDescription", u"Test"},
+                                                                                     {u"ProductName", u"Test"}}));
 }
 
 // Each archive is a file of its own whose records can only name blocks in
@@ -608,25 +620,91 @@ TEST_F(PackTest, CheckExitsOneOnErrorsWhichBuildRefuses)
     EXPECT_EQ(run.Err, "zoreva-pack: Folder not found: " + Temp / "absent" + "\n");
 }
 
-TEST_F(PackTest, BuildOnASetupReplacesItsPayload)
+// A setup made from a setup would carry the first one's name and icon; the
+// author is told to build from Zoreva's setup program, and so for any other stub.
+TEST_F(PackTest, BuildOnlyFromZorevasSetupProgram)
 {
     const fs::path ws = MakeWorkspace();
     const std::string first = Temp / "first.exe", second = Temp / "second.exe";
     ASSERT_EQ(Pack({"build", "--stub", MakeStub(), "--from", ws.string(), "--out", first}).ExitCode, 0);
-    fs::remove_all(ws / "Sounds");
-    WriteAll(ws / "Setup.ini", TextBytes(SetupText("VistraneTitle=Second\r\n")));
-    const TRun build = Pack({"build", "--stub", first, "--from", ws.string(), "--out", second});
-    ASSERT_EQ(build.ExitCode, 0) << build.Err;
+    const Bytes firstBytes = ReadAll(first);
+    TTestProgram plain;
+    WriteAll(Temp.Path() / "plain.exe", plain.Build());
+    const struct {
+        std::string Stub, Error;
+    } refusals[] = {
+        {first, first + " is a setup already (it carries a payload), not Zoreva's setup program"},
+        {MakeStub("Uninstall.exe", "uninstaller"),
+         Temp / "Uninstall.exe" + " is Zoreva's uninstaller, not its setup program"},
+        {MakeStub("other.exe", "Setup"), Temp / "other.exe" + " is not Zoreva's setup program"},
+        {Temp / "plain.exe", Temp / "plain.exe" + " is not Zoreva's setup program"},
+    };
+    for (const auto& refusal : refusals) {
+        const TRun build = Pack({"build", "--stub", refusal.Stub, "--from", ws.string(), "--out", second});
+        EXPECT_EQ(build.ExitCode, 1) << refusal.Stub;
+        EXPECT_EQ(build.Err, "zoreva-pack: " + refusal.Error + "\n");
+        EXPECT_FALSE(fs::exists(second));
+    }
+    EXPECT_EQ(ReadAll(first), firstBytes);
+}
 
-    EXPECT_EQ(MemberNames(Pack({"list", second}).Out),
-              (std::vector<std::string>{"Additional.x", "gfx.x", "Licence.txt", "Setup.ini"}));
-    ASSERT_EQ(Pack({"extract", second, (Temp.Path() / "out").string()}).ExitCode, 0);
-    EXPECT_EQ(ReadAll(Temp.Path() / "out" / "Setup.ini"), TextBytes(SetupText("VistraneTitle=Second\r\n")));
-    const TResourceBytes before = TProgramView(ReadAll(first)).Resources();
-    const TResourceBytes after = TProgramView(ReadAll(second)).Resources();
-    EXPECT_EQ(after.size(), before.size()) << "one payload, replaced";
-    EXPECT_NE(after.at({"#10", "VIZEZURAR", 0}), before.at({"#10", "VIZEZURAR", 0}));
-    EXPECT_EQ(TProgramView(ReadAll(second)).Sections().size(), TProgramView(ReadAll(first)).Sections().size());
+// Setup.ini's title and Description, the options and the Icon key's file
+// make the setup program the author's, read back with the tests' own reader.
+TEST_F(PackTest, BuildGivesTheSetupTheAuthorsVersionAndIcon)
+{
+    const fs::path ws = MakeWorkspace();
+    Bytes icon;
+    for (const uint32_t word : {0u, 1u, 1u}) icon.insert(icon.end(), {uint8_t(word), 0});
+    icon.insert(icon.end(), {16, 16, 0, 0, 1, 0, 32, 0, 100, 0, 0, 0, 22, 0, 0, 0});
+    const Bytes image = SampleRandom(100, 8);
+    icon.insert(icon.end(), image.begin(), image.end());
+    WriteAll(ws / "Additional" / "App.ico", icon);
+    WriteAll(ws / "Setup.ini",
+             TextBytes(SetupText("Description=Gr\xf6\xdf" "e setup\r\nIcon=Additional\\app.ICO\r\n")));
+    TTestProgram stub;
+    stub.Resources = {{"#16", "#1", 0x407, ProgramVersion("setup")},
+                      {"#14", "#1", 0x407, {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 32, 0, 9, 0, 0, 0, 1, 0}},
+                      {"#3", "#1", 0x407, SampleRandom(9, 1)}};
+    WriteAll(Temp.Path() / "stub.exe", stub.Build());
+
+    const std::string setup = Temp / "setup.exe";
+    const TRun build = Pack({"build", "--product-version", "3.1.4", "--publisher", "M\xc3\xbcller & Co", "--stub",
+                             Temp / "stub.exe", "--from", ws.string(), "--out", setup});
+    ASSERT_EQ(build.ExitCode, 0) << build.Err;
+    const TProgramView view(ReadAll(setup));
+    EXPECT_EQ(view.StoredChecksum(), view.ComputedChecksum());
+    const TResourceBytes resources = view.Resources();
+    EXPECT_EQ(resources.at({"#3", "#1", 0x407}), image);
+    EXPECT_EQ(resources.at({"#14", "#1", 0x407}),
+              (Bytes{0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 100, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(resources.size(), 4u) << "version, icon group, one image, payload";
+    const Bytes version = resources.at({"#16", "#1", 0x407});
+    const auto info = version::ParseVersionInfo(version.data(), version.size());
+    ASSERT_TRUE(info && info->Fixed);
+    EXPECT_EQ(info->Fixed->FileVersion, (version::TVersionNumber{3, 1, 4, 0}));
+    EXPECT_EQ(info->Fixed->ProductVersion, (version::TVersionNumber{3, 1, 4, 0}));
+    EXPECT_EQ(info->Strings, (std::vector<std::pair<std::u16string, std::u16string>>{
+                                 {u"CompanyName", u"M\u00fcller & Co"},
+                                 {u"FileDescription", u"Gr\u00f6\u00dfe setup"},
+                                 {u"FileVersion", u"3.1.4"},
+                                 {u"ProductName", u"Test"},
+                                 {u"ProductVersion", u"3.1.4"}}));
+
+    // A Setup.ini saved as UTF-8 for a Czech setup: the names as the setup reads them, in code page 1250.
+    WriteAll(ws / "Setup.ini", TextBytes("\xef\xbb\xbfx\r\nObject=Setup\r\nVistraneTitle=K\xc5\xaf\xc5\x88\r\n"
+                                         "Description=\xc5\xbdlu\xc5\xa5ou\xc4\x8dk\xc3\xbd\r\nDestination=K\r\nend\r\n"
+                                         "Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n"
+                                         "Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n"));
+    const std::string czech = Temp / "czech.exe";
+    const TRun converted =
+        Pack({"build", "--codepage", "1250", "--stub", Temp / "stub.exe", "--from", ws.string(), "--out", czech});
+    ASSERT_EQ(converted.ExitCode, 0) << converted.Err;
+    const Bytes czechVersion = TProgramView(ReadAll(czech)).Resources().at({"#16", "#1", 0x407});
+    const auto czechInfo = version::ParseVersionInfo(czechVersion.data(), czechVersion.size());
+    ASSERT_TRUE(czechInfo);
+    EXPECT_EQ(czechInfo->Strings, (std::vector<std::pair<std::u16string, std::u16string>>{
+                                      {u"FileDescription", u"\u017dlu\u0165ou\u010dk\u00fd"},
+                                      {u"ProductName", u"K\u016f\u0148"}}));
 }
 
 TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
@@ -713,6 +791,7 @@ TEST_F(PackTest, BuildRefusesWhatCannotMakeASetupAndLeavesNothingBehind)
     EXPECT_EQ(refusal(Temp / "text.exe"), prefix + "Not a Windows program: " + (Temp / "text.exe") + "\n");
     TTestProgram program;
     program.HeadersFull = true;
+    program.Resources = {{"#16", "#1", 0x409, ProgramVersion("setup")}};
     WriteAll(Temp.Path() / "full.exe", program.Build());
     EXPECT_EQ(refusal(Temp / "full.exe"),
               prefix + "No room for another section header in " + (Temp / "full.exe") + "\n");

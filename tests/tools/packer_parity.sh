@@ -93,9 +93,16 @@ for level in none maximum; do
     run w build --level $level --stub stub.exe --from ws --out w-$level.exe
     check "build --level $level: identical setup programs" cmp -s n-$level.exe w-$level.exe
 done
-run n build --stub n.exe --from ws --out n2.exe
-run w build --stub n.exe --from ws --out w2.exe
-check "build on a setup: identical setup programs" cmp -s n2.exe w2.exe
+check "build on a setup: same refusal" same_run build --stub n.exe --from ws --out n2.exe
+check "build on a setup: refused" grep -q 'carries a payload' err.n
+# The author's icon and version: the same resources from both, a publisher
+# given in UTF-8 here reaching the Windows packer in its ANSI code page.
+convert -size 32x32 xc:'#ffcc00' ws/App.ico
+sed -i 's/^Destination=Parity\r$/&\nIcon=App.ico\r\nDescription=Parit\xe4t\r/' ws/Setup.ini
+run n build --product-version 1.2.3 --publisher 'Müller' --stub stub.exe --from ws --out n3.exe
+run w build --product-version 1.2.3 --publisher 'Müller' --stub stub.exe --from ws --out w3.exe
+check "build with icon and version: identical setup programs" cmp -s n3.exe w3.exe
+check "build with icon and version: same summary and code" same_outcome
 check "list a setup: identical list" same_run list n.exe
 run n extract n.exe setup.n
 run w extract n.exe setup.w
@@ -147,6 +154,7 @@ printf 'Lizenz für alle\r\n' >u8/Lizenz.txt
 printf '\xef\xbb\xbfTest\r\nObject=Setup\r\nVistraneTitle=Für Groß\r\nDestination=Für Groß\r\nLicence=Lizenz.txt\r\n' >u8/Setup.ini
 printf 'Addfile=Größe.txt\r\nAddfile=Ähre.txt\r\nAddfile=Uninstall.exe\r\nend\r\n' >>u8/Setup.ini
 printf 'Object=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >>u8/Setup.ini
+printf 'Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n' >>u8/Setup.ini
 run n build --stub stub.exe --from u8 --out n-u8.exe
 run w build --stub stub.exe --from u8 --out w-u8.exe
 check "UTF-8 folder: identical setup programs" cmp -s n-u8.exe w-u8.exe
@@ -176,6 +184,7 @@ printf 'x\r\nObject=Setup\r\nVistraneTitle=→\r\nend\r\n' >u8/Setup.ini
 check "a character 1252 lacks: same message and code" same_run check u8
 check "a character 1252 lacks: its line named" grep -q '^zoreva-pack: Setup.ini:3: "→" (U+2192) cannot' err.n
 printf 'x\r\nObject=Setup\r\nVistraneTitle=Łódź\r\nDestination=Łódź\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >u8/Setup.ini
+printf 'Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n' >>u8/Setup.ini
 printf 'x' >u8/Łódź.txt
 run n check u8; run w check u8
 # The path is written with each host's own separator.
