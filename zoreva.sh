@@ -179,6 +179,10 @@ run_fuzzers() {
     fuzz archive_fuzzer "$seconds" "$seeds/archive"
     echo "== fuzzing the BMP reader for $((seconds / 3)) s"
     fuzz bmp_fuzzer $((seconds / 3)) "$seeds/bmp"
+    # The version reader starts from nothing: its inputs are small and found quickly.
+    mkdir -p "$seeds/version"
+    echo "== fuzzing the version information reader for $((seconds / 3)) s"
+    fuzz version_fuzzer $((seconds / 3)) "$seeds/version"
 }
 
 # The demo's payload (examples/demo/payload and the Demo.exe of a Windows
@@ -188,8 +192,8 @@ pack_demo() {  # bin folder of a Windows build, output folder
     rm -rf "$out" && mkdir -p "$out"
     cp -r "$ROOT/examples/demo/payload" "$out/payload"
     cp "$bin/Demo.exe" "$out/payload/"
-    "$ROOT/build/native/bin/zoreva-pack" build --with-uninstaller --stub "$bin/Zoreva.exe" \
-        --from "$out/payload" --out "$out/ZorevaDemoSetup.exe"
+    "$ROOT/build/native/bin/zoreva-pack" build --with-uninstaller --product-version 0.1 --publisher Zoreva \
+        --stub "$bin/Zoreva.exe" --from "$out/payload" --out "$out/ZorevaDemoSetup.exe"
 }
 
 # The shipped 32-bit build where the host runs no 32-bit code: 32-bit Wine
