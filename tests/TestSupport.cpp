@@ -6,6 +6,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "utilities/SetupError.h"
+
 namespace fs = std::filesystem;
 
 TTempFolder::TTempFolder()
@@ -36,6 +38,16 @@ std::string TTempFolder::Put(const std::string& name, const Bytes& bytes) const
 {
     WriteAll(Root / name, bytes);
     return (Root / name).string();
+}
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ESetupError& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
 Bytes ReadAll(const fs::path& path)

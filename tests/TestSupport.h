@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ public:
 private:
     std::filesystem::path Root;
 };
+
+// The message of the ESetupError the action raises; "no error" when it raises none.
+std::string ErrorOf(const std::function<void()>& action);
 
 Bytes ReadAll(const std::filesystem::path& path);
 void WriteAll(const std::filesystem::path& path, const Bytes& bytes);

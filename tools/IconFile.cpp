@@ -1,5 +1,6 @@
 #include "tools/IconFile.h"
 
+#include "tools/LittleEndian.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
@@ -10,49 +11,27 @@ constexpr size_t kFileEntrySize = 16;
 constexpr size_t kGroupEntrySize = 14;
 constexpr uint16_t kIconType = 1;
 
-uint16_t Get16(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return Get16(bytes, at) | static_cast<uint32_t>(Get16(bytes, at + 2)) << 16;
-}
-
-void Put16(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    bytes.push_back(static_cast<uint8_t>(value));
-    bytes.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    Put16(bytes, value & 0xFFFF);
-    Put16(bytes, value >> 16);
-}
-
 void PutDirectoryHeader(std::vector<uint8_t>& bytes, size_t count)
 {
-    Put16(bytes, 0);
-    Put16(bytes, kIconType);
-    Put16(bytes, static_cast<uint32_t>(count));
+    le::Append16(bytes, 0);
+    le::Append16(bytes, kIconType);
+    le::Append16(bytes, static_cast<uint32_t>(count));
 }
 
 // The header and entries of the directory; none when the file is too short for one.
 size_t DirectoryBytes(const std::vector<uint8_t>& head)
 {
     if (head.size() < kDirectoryHeaderSize) return 0;
-    return kDirectoryHeaderSize + kFileEntrySize * Get16(head, 4);
+    return kDirectoryHeaderSize + kFileEntrySize * le::Get16(head, 4);
 }
 
 }  // namespace
 
 std::vector<TIconImage> IconImages(const std::vector<uint8_t>& head, uint64_t fileSize)
 {
-    if (head.size() < kDirectoryHeaderSize || Get16(head, 0) != 0 || Get16(head, 2) != kIconType)
+    if (head.size() < kDirectoryHeaderSize || le::Get16(head, 0) != 0 || le::Get16(head, 2) != kIconType)
         throw ESetupError("it is not an icon file");
-    const size_t count = Get16(head, 4);
+    const size_t count = le::Get16(head, 4);
     if (count == 0) throw ESetupError("it holds no image");
     if (head.size() < DirectoryBytes(head)) throw ESetupError("its list of images is cut off");
     std::vector<TIconImage> images;
@@ -63,10 +42,10 @@ std::vector<TIconImage> IconImages(const std::vector<uint8_t>& head, uint64_t fi
         image.Height = head[at + 1];
         image.ColorCount = head[at + 2];
         image.Reserved = head[at + 3];
-        image.Planes = Get16(head, at + 4);
-        image.BitCount = Get16(head, at + 6);
-        image.Size = Get32(head, at + 8);
-        image.Offset = Get32(head, at + 12);
+        image.Planes = le::Get16(head, at + 4);
+        image.BitCount = le::Get16(head, at + 6);
+        image.Size = le::Get32(head, at + 8);
+        image.Offset = le::Get32(head, at + 12);
         if (image.Size == 0 || image.Offset < DirectoryBytes(head) || uint64_t{image.Offset} + image.Size > fileSize)
             throw ESetupError("its image " + std::to_string(i + 1) + " does not lie within the file");
         images.push_back(image);
@@ -108,10 +87,10 @@ std::vector<uint8_t> IconGroupBytes(const std::vector<TIconImage>& images, const
         const TIconImage& image = images[i];
         for (const uint8_t field : {image.Width, image.Height, image.ColorCount, image.Reserved})
             bytes.push_back(field);
-        Put16(bytes, image.Planes);
-        Put16(bytes, image.BitCount);
-        Put32(bytes, image.Size);
-        Put16(bytes, ids.at(i));
+        le::Append16(bytes, image.Planes);
+        le::Append16(bytes, image.BitCount);
+        le::Append32(bytes, image.Size);
+        le::Append16(bytes, ids.at(i));
     }
     return bytes;
 }
@@ -120,11 +99,11 @@ std::vector<uint16_t> IconGroupIds(const std::vector<uint8_t>& group)
 {
     std::vector<uint16_t> ids;
     if (group.size() < kDirectoryHeaderSize) return ids;
-    const size_t count = Get16(group, 4);
+    const size_t count = le::Get16(group, 4);
     for (size_t i = 0; i < count; ++i) {
         const size_t at = kDirectoryHeaderSize + kGroupEntrySize * i;
         if (at + kGroupEntrySize > group.size()) break;
-        ids.push_back(Get16(group, at + 12));
+        ids.push_back(le::Get16(group, at + 12));
     }
     return ids;
 }

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "tools/FileIdentity.h"
+#include "tools/LittleEndian.h"
 #include "utilities/FileSystem.h"
 #include "utilities/SetupError.h"
 
@@ -74,28 +75,6 @@ constexpr size_t kCopyBlockSize = size_t{1} << 20;
 constexpr int64_t kPaddingBlockSize = 65536;
 // Signed 32-bit offsets and sizes are what every consumer of the image copes with.
 constexpr uint64_t kMaxImageBytes = std::numeric_limits<int32_t>::max();
-
-uint16_t Get16(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return static_cast<uint32_t>(Get16(bytes, at)) | static_cast<uint32_t>(Get16(bytes, at + 2)) << 16;
-}
-
-void Put16(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    bytes[at] = static_cast<uint8_t>(value);
-    bytes[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    Put16(bytes, at, value & 0xFFFF);
-    Put16(bytes, at + 2, value >> 16);
-}
 
 uint64_t AlignUp(uint64_t value, uint32_t alignment)
 {
@@ -201,7 +180,7 @@ public:
     int64_t Finish(size_t checksumOffset)
     {
         std::vector<uint8_t> checksum(4);
-        Put32(checksum, 0, Sum.Value(static_cast<uint64_t>(Position)));
+        le::Set32(checksum, 0, Sum.Value(static_cast<uint64_t>(Position)));
         File.Seek(static_cast<int64_t>(checksumOffset));
         File.Write(checksum.data(), checksum.size());
         File.Close();
@@ -297,13 +276,13 @@ private:
     {
         const auto named = std::count_if(entries.begin(), entries.end(),
                                          [](const auto& entry) { return entry.first->IsName; });
-        Put16(Layout.Directory, at + 12, static_cast<uint32_t>(named));
-        Put16(Layout.Directory, at + 14, static_cast<uint32_t>(entries.size() - static_cast<size_t>(named)));
+        le::Set16(Layout.Directory, at + 12, static_cast<uint32_t>(named));
+        le::Set16(Layout.Directory, at + 14, static_cast<uint32_t>(entries.size() - static_cast<size_t>(named)));
         for (size_t i = 0; i < entries.size(); ++i) {
             const TResourceKey& key = *entries[i].first;
             const size_t entry = at + kDirectoryTableSize + kDirectoryEntrySize * i;
-            Put32(Layout.Directory, entry, key.IsName ? kHighBit | Strings.at(key.Name) : key.Id);
-            Put32(Layout.Directory, entry + 4, entries[i].second);
+            le::Set32(Layout.Directory, entry, key.IsName ? kHighBit | Strings.at(key.Name) : key.Id);
+            le::Set32(Layout.Directory, entry + 4, entries[i].second);
         }
     }
     void WriteTables()
@@ -331,17 +310,17 @@ private:
     void WriteNames()
     {
         for (const auto& [name, at] : Strings) {
-            Put16(Layout.Directory, at, static_cast<uint32_t>(name.size()));
-            for (size_t i = 0; i < name.size(); ++i) Put16(Layout.Directory, at + 2 + 2 * i, name[i]);
+            le::Set16(Layout.Directory, at, static_cast<uint32_t>(name.size()));
+            for (size_t i = 0; i < name.size(); ++i) le::Set16(Layout.Directory, at + 2 + 2 * i, name[i]);
         }
     }
     void WriteDataEntries(uint32_t sectionRva)
     {
         for (size_t i = 0; i < Layout.Data.size(); ++i) {
             const size_t at = DataEntries + kDataEntrySize * i;
-            Put32(Layout.Directory, at, sectionRva + static_cast<uint32_t>(Layout.Data[i].first));
-            Put32(Layout.Directory, at + 4, Layout.Data[i].second->Size);
-            Put32(Layout.Directory, at + 8, Layout.Data[i].second->CodePage);
+            le::Set32(Layout.Directory, at, sectionRva + static_cast<uint32_t>(Layout.Data[i].first));
+            le::Set32(Layout.Directory, at + 4, Layout.Data[i].second->Size);
+            le::Set32(Layout.Directory, at + 8, Layout.Data[i].second->CodePage);
         }
     }
 
@@ -432,13 +411,13 @@ private:
     {
         if (!TablesSeen.insert(offset).second) throw Damaged(Path);
         const std::vector<uint8_t> header = Read(offset, kDirectoryTableSize);
-        const size_t count = size_t{Get16(header, 12)} + Get16(header, 14);
+        const size_t count = size_t{le::Get16(header, 12)} + le::Get16(header, 14);
         const std::vector<uint8_t> raw = Read(offset + kDirectoryTableSize, kDirectoryEntrySize * count);
         std::vector<TEntry> entries;
         for (size_t i = 0; i < count; ++i) {
-            const uint32_t target = Get32(raw, kDirectoryEntrySize * i + 4);
+            const uint32_t target = le::Get32(raw, kDirectoryEntrySize * i + 4);
             if (((target & kHighBit) != 0) != leadsToTables) throw Damaged(Path);
-            entries.push_back({ReadKey(Get32(raw, kDirectoryEntrySize * i)), target & ~kHighBit});
+            entries.push_back({ReadKey(le::Get32(raw, kDirectoryEntrySize * i)), target & ~kHighBit});
         }
         return entries;
     }
@@ -446,17 +425,17 @@ private:
     {
         if (!(field & kHighBit)) return TResourceKey::Number(static_cast<uint16_t>(field));
         const uint32_t at = field & ~kHighBit;
-        const uint16_t length = Get16(Read(at, 2), 0);
+        const uint16_t length = le::Get16(Read(at, 2), 0);
         const std::vector<uint8_t> units = Read(at + 2, 2 * size_t{length});
         TResourceKey key;
         key.IsName = true;
-        for (size_t i = 0; i < length; ++i) key.Name += static_cast<char16_t>(Get16(units, 2 * i));
+        for (size_t i = 0; i < length; ++i) key.Name += static_cast<char16_t>(le::Get16(units, 2 * i));
         return key;
     }
     TResourceData ReadLeaf(uint32_t offset)
     {
         const std::vector<uint8_t> entry = Read(offset, kDataEntrySize);
-        return MakeLeaf(Get32(entry, 0), Get32(entry, 4), Get32(entry, 8));
+        return MakeLeaf(le::Get32(entry, 0), le::Get32(entry, 4), le::Get32(entry, 8));
     }
 
     TProgramReader& File;
@@ -572,24 +551,24 @@ void TPeFile::ReadHeaders(TProgramReader& file)
 {
     const std::vector<uint8_t> dos = file.ReadAt(0, kDosHeaderSize);
     if (dos.size() < kDosHeaderSize || dos[0] != 'M' || dos[1] != 'Z') throw NotAProgram(FilePath);
-    const uint64_t peOffset = Get32(dos, kPeOffsetField);
+    const uint64_t peOffset = le::Get32(dos, kPeOffsetField);
     const std::vector<uint8_t> pe = file.ReadAt(peOffset, kPeSignatureSize + kCoffHeaderSize + 2);
     if (pe.size() < kPeSignatureSize + kCoffHeaderSize + 2 || std::memcmp(pe.data(), "PE\0\0", 4) != 0)
         throw NotAProgram(FilePath);
-    const uint16_t magic = Get16(pe, kPeSignatureSize + kCoffHeaderSize);
+    const uint16_t magic = le::Get16(pe, kPeSignatureSize + kCoffHeaderSize);
     if (magic != kPe32.Magic && magic != kPe32Plus.Magic) throw NotAProgram(FilePath);
     const TOptionalHeaderKind& kind = magic == kPe32.Magic ? kPe32 : kPe32Plus;
 
     const uint64_t optionalHeader = peOffset + kPeSignatureSize + kCoffHeaderSize;
-    const uint16_t optionalSize = Get16(pe, kPeSignatureSize + kSizeOfOptionalHeader);
-    const uint16_t sectionCount = Get16(pe, kPeSignatureSize + kNumberOfSections);
+    const uint16_t optionalSize = le::Get16(pe, kPeSignatureSize + kSizeOfOptionalHeader);
+    const uint16_t sectionCount = le::Get16(pe, kPeSignatureSize + kNumberOfSections);
     const uint64_t sectionTable = optionalHeader + optionalSize;
     const std::vector<uint8_t> optional = file.ReadAt(optionalHeader, kind.DataDirectories);
     if (optionalSize < kind.DataDirectories || optional.size() < kind.DataDirectories) throw Damaged(FilePath);
-    const uint32_t headersSize = Get32(optional, kSizeOfHeaders);
+    const uint32_t headersSize = le::Get32(optional, kSizeOfHeaders);
     if (headersSize < sectionTable + kSectionHeaderSize * sectionCount || headersSize > FileSize)
         throw Damaged(FilePath);
-    const uint32_t directories = Get32(optional, kind.NumberOfRvaAndSizes);
+    const uint32_t directories = le::Get32(optional, kind.NumberOfRvaAndSizes);
     if (directories <= kResourceDirectory ||
         kind.DataDirectories + uint64_t{kDataDirectorySize} * directories > optionalSize)
         throw Damaged(FilePath);
@@ -600,22 +579,22 @@ void TPeFile::ReadHeaders(TProgramReader& file)
     DataDirectoryCount = directories;
     DataDirectories = static_cast<size_t>(optionalHeader + kind.DataDirectories);
     SectionTable = static_cast<size_t>(sectionTable);
-    FileAlignment = Get32(optional, kFileAlignment);
-    SectionAlignment = Get32(optional, kSectionAlignment);
+    FileAlignment = le::Get32(optional, kFileAlignment);
+    SectionAlignment = le::Get32(optional, kSectionAlignment);
 }
 
 void TPeFile::ReadSections()
 {
-    const uint16_t count = Get16(Headers, CoffHeader + kNumberOfSections);
+    const uint16_t count = le::Get16(Headers, CoffHeader + kNumberOfSections);
     for (size_t i = 0; i < count; ++i) {
         const size_t at = SectionTable + kSectionHeaderSize * i;
         TSection section;
         const auto name = Headers.begin() + static_cast<std::ptrdiff_t>(at);
         section.Name.assign(name, std::find(name, name + kSectionNameSize, 0));
-        section.VirtualSize = Get32(Headers, at + 8);
-        section.VirtualAddress = Get32(Headers, at + 12);
-        section.RawSize = Get32(Headers, at + 16);
-        section.RawOffset = Get32(Headers, at + 20);
+        section.VirtualSize = le::Get32(Headers, at + 8);
+        section.VirtualAddress = le::Get32(Headers, at + 12);
+        section.RawSize = le::Get32(Headers, at + 16);
+        section.RawOffset = le::Get32(Headers, at + 20);
         if (section.RawSize > 0 && section.RawEnd() > static_cast<uint64_t>(FileSize)) throw Damaged(FilePath);
         Sections.push_back(section);
     }
@@ -634,7 +613,7 @@ void TPeFile::ReadSymbolTable(TProgramReader& file)
     // Without its length field there is no string table; a length below four
     // still occupies the field itself.
     const uint64_t stringBytes =
-        length.size() < kStringTableLengthSize ? 0 : std::max<uint64_t>(Get32(length, 0), kStringTableLengthSize);
+        length.size() < kStringTableLengthSize ? 0 : std::max<uint64_t>(le::Get32(length, 0), kStringTableLengthSize);
     if (stringTable + stringBytes > static_cast<uint64_t>(FileSize)) throw Damaged(FilePath);
     SymbolTable = pointer;
     SymbolTableBytes = static_cast<int64_t>(stringTable + stringBytes - pointer);
@@ -656,7 +635,7 @@ void TPeFile::ReadResources(TProgramReader& file)
 
 uint32_t TPeFile::Field32(size_t offset) const
 {
-    return Get32(Headers, offset);
+    return le::Get32(Headers, offset);
 }
 
 uint32_t TPeFile::DataDirectoryRva(uint32_t index) const
@@ -776,30 +755,30 @@ std::vector<uint8_t> TPeFile::HeadersFor(const TPlacement& placement, uint32_t r
 {
     std::vector<uint8_t> headers = Headers;
     const auto rawSize = static_cast<uint32_t>(AlignUp(resourceBytes, FileAlignment));
-    if (SymbolTable > 0) Put32(headers, CoffHeader + kPointerToSymbolTable, placement.RawOffset + rawSize);
+    if (SymbolTable > 0) le::Set32(headers, CoffHeader + kPointerToSymbolTable, placement.RawOffset + rawSize);
     const size_t at = SectionTable + kSectionHeaderSize * placement.HeaderIndex;
     uint32_t replacedRawSize = 0;
     if (placement.HeaderIndex == Sections.size()) {
         std::copy(std::begin(kResourceSectionName), std::end(kResourceSectionName),
                   headers.begin() + static_cast<std::ptrdiff_t>(at));
-        Put32(headers, at + 36, kResourceSectionCharacteristics);
-        Put16(headers, CoffHeader + kNumberOfSections, static_cast<uint32_t>(Sections.size() + 1));
+        le::Set32(headers, at + 36, kResourceSectionCharacteristics);
+        le::Set16(headers, CoffHeader + kNumberOfSections, static_cast<uint32_t>(Sections.size() + 1));
     } else {
         replacedRawSize = Sections[placement.HeaderIndex].RawSize;
     }
-    Put32(headers, at + 8, resourceBytes);
-    Put32(headers, at + 12, placement.VirtualAddress);
-    Put32(headers, at + 16, rawSize);
-    Put32(headers, at + 20, placement.RawOffset);
+    le::Set32(headers, at + 8, resourceBytes);
+    le::Set32(headers, at + 12, placement.VirtualAddress);
+    le::Set32(headers, at + 16, rawSize);
+    le::Set32(headers, at + 20, placement.RawOffset);
 
     const size_t initialisedData = OptionalHeader + kSizeOfInitializedData;
-    Put32(headers, initialisedData, Field32(initialisedData) - replacedRawSize + rawSize);
-    Put32(headers, OptionalHeader + kSizeOfImage,
+    le::Set32(headers, initialisedData, Field32(initialisedData) - replacedRawSize + rawSize);
+    le::Set32(headers, OptionalHeader + kSizeOfImage,
           static_cast<uint32_t>(AlignUp(uint64_t{placement.VirtualAddress} + resourceBytes, SectionAlignment)));
     const size_t directory = DataDirectories + kDataDirectorySize * kResourceDirectory;
-    Put32(headers, directory, placement.VirtualAddress);
-    Put32(headers, directory + 4, resourceBytes);
-    Put32(headers, OptionalHeader + kCheckSum, 0);
+    le::Set32(headers, directory, placement.VirtualAddress);
+    le::Set32(headers, directory + 4, resourceBytes);
+    le::Set32(headers, OptionalHeader + kCheckSum, 0);
     return headers;
 }
 

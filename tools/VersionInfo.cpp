@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "setup/VersionBlocks.h"
+#include "tools/LittleEndian.h"
 #include "utilities/SetupError.h"
 
 namespace version {
@@ -50,20 +51,10 @@ std::optional<TFixedInfo> Fixed(const TReader& reader, const TBlock& root)
 
 class TWriter {
 public:
-    void Put16(std::vector<uint8_t>& bytes, uint32_t value)
-    {
-        bytes.push_back(static_cast<uint8_t>(value));
-        bytes.push_back(static_cast<uint8_t>(value >> 8));
-    }
-    void Put32(std::vector<uint8_t>& bytes, uint32_t value)
-    {
-        Put16(bytes, value & 0xFFFF);
-        Put16(bytes, value >> 16);
-    }
     void PutText(std::vector<uint8_t>& bytes, std::u16string_view text)
     {
-        for (const char16_t unit : text) Put16(bytes, unit);
-        Put16(bytes, 0);
+        for (const char16_t unit : text) le::Append16(bytes, unit);
+        le::Append16(bytes, 0);
     }
     void Pad(std::vector<uint8_t>& bytes) { bytes.resize(AlignUp(bytes.size())); }
 
@@ -98,20 +89,20 @@ public:
 
     void PutNumber(std::vector<uint8_t>& bytes, const TVersionNumber& number)
     {
-        Put32(bytes, static_cast<uint32_t>(number[0]) << 16 | number[1]);
-        Put32(bytes, static_cast<uint32_t>(number[2]) << 16 | number[3]);
+        le::Append32(bytes, static_cast<uint32_t>(number[0]) << 16 | number[1]);
+        le::Append32(bytes, static_cast<uint32_t>(number[2]) << 16 | number[3]);
     }
 
     std::vector<uint8_t> FixedBytes(const TFixedInfo& fixed)
     {
         std::vector<uint8_t> bytes;
-        Put32(bytes, kFixedInfoSignature);
-        Put32(bytes, kFixedInfoStructVersion);
+        le::Append32(bytes, kFixedInfoSignature);
+        le::Append32(bytes, kFixedInfoStructVersion);
         PutNumber(bytes, fixed.FileVersion);
         PutNumber(bytes, fixed.ProductVersion);
         for (const uint32_t field : {fixed.FlagsMask, fixed.Flags, fixed.Os, fixed.Type, fixed.Subtype,
                                      fixed.DateHigh, fixed.DateLow})
-            Put32(bytes, field);
+            le::Append32(bytes, field);
         return bytes;
     }
 };
@@ -156,7 +147,7 @@ std::vector<uint8_t> VersionInfoBytes(const TVersionInfo& info)
                                      {writer.Block(info.TableName, kTextValue, {}, 0, strings)}));
     if (!info.Translations.empty()) {
         std::vector<uint8_t> translations;
-        for (const uint32_t translation : info.Translations) writer.Put32(translations, translation);
+        for (const uint32_t translation : info.Translations) le::Append32(translations, translation);
         const std::vector<uint8_t> translation =
             writer.Block(kTranslation, kBinaryValue, translations, translations.size(), {});
         parts.push_back(writer.Block(kVarFileInfo, kTextValue, {}, 0, {translation}));

@@ -75,16 +75,6 @@ protected:
         return TProgramView(file);
     }
 
-    std::string ErrorOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const ESetupError& error) {
-            return error.what();
-        }
-        return "no error";
-    }
-
     TTempFolder Temp;
 };
 

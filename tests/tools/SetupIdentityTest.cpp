@@ -48,16 +48,6 @@ Bytes Group(const std::vector<uint16_t>& ids)
     return IconGroupBytes(images, ids);
 }
 
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ESetupError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 TEST(IconFile, ReadsTheDirectoryAndRefusesWhatNoLoaderCouldShow)
 {
     const Bytes good = IconFileOf({40, 1000});
