@@ -482,12 +482,17 @@ void TSetupLint::CheckButton(const std::string& name, const TButtonSkin& skin, T
 
 }  // namespace
 
+std::string FileIn(const std::string& folder, const std::string& name)
+{
+    if (folder.empty()) return name;
+    if (folder.back() == '/' || folder.back() == '\\') return folder + name;
+    const bool windowsStyle = folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
+    return folder + (windowsStyle ? "\\" : "/") + name;
+}
+
 std::string SetupFileIn(const std::string& folder)
 {
-    if (folder.empty()) return kSetupDescription;
-    if (folder.back() == '/' || folder.back() == '\\') return folder + kSetupDescription;
-    const bool windowsStyle = folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
-    return folder + (windowsStyle ? "\\" : "/") + kSetupDescription;
+    return FileIn(folder, kSetupDescription);
 }
 
 std::string FormatDiagnostic(const TDiagnostic& diagnostic, const std::string& file)

@@ -22,9 +22,10 @@ struct TDiagnostic {
     std::string Text;
 };
 
-// Setup.ini in the folder as the author named it on the command line, as
+// A file in the folder as the author named it on the command line, as
 // compilers name the files they report on: "app" gives "app/Setup.ini", and
 // a folder given with backslashes keeps them ("C:\app\Setup.ini").
+std::string FileIn(const std::string& folder, const std::string& name);
 std::string SetupFileIn(const std::string& folder);
 // "app/Setup.ini:12: error: ...", as compilers write it.
 std::string FormatDiagnostic(const TDiagnostic& diagnostic, const std::string& file = kSetupDescription);

@@ -233,17 +233,17 @@ TPayloadPlan PlanPayload(const std::string& workspace, const TCodePage& codePage
     return plan;
 }
 
-std::vector<std::string> ConvertSetupTexts(TPayloadPlan& plan, const TCodePage& codePage)
+std::vector<std::string> ConvertSetupTexts(TPayloadPlan& plan, const TCodePage& codePage, const std::string& folder)
 {
     std::vector<std::string> notes;
-    ConvertText(plan.Root.Members[SetupDescriptionAt(plan)], kSetupDescription, codePage, plan, notes);
+    ConvertText(plan.Root.Members[SetupDescriptionAt(plan)], FileIn(folder, kSetupDescription), codePage, plan, notes);
     const std::string licence = ReadSetupFileThoroughly(SetupTextOf(plan)).Settings.Licence;
     if (licence.empty()) return notes;
     // A licence missing from the payload is the check's to report.
     const TWorkspaceFiles files = WorkspaceFilesOf(plan);
     if (const std::string* source = files.Find(licence))
         if (TPayloadMember* member = MemberMadeFrom(plan.Root, *source))
-            ConvertText(*member, licence, codePage, plan, notes);
+            ConvertText(*member, FileIn(folder, licence), codePage, plan, notes);
     return notes;
 }
 

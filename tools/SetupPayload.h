@@ -47,8 +47,9 @@ TPayloadPlan PlanPayload(const std::string& workspace, const TCodePage& codePage
 
 // Puts Setup.ini and the licence file it names into the code page, as
 // TextInCodePage does (raising as it does); returns a note for each file
-// that was UTF-8: "Setup.ini: converted from UTF-8 to code page 1252".
-std::vector<std::string> ConvertSetupTexts(TPayloadPlan& plan, const TCodePage& codePage);
+// that was UTF-8: "app/Setup.ini: converted from UTF-8 to code page 1252",
+// the files named in the folder as the author gave it.
+std::vector<std::string> ConvertSetupTexts(TPayloadPlan& plan, const TCodePage& codePage, const std::string& folder);
 
 // The Setup.ini the payload carries.
 std::string SetupTextOf(const TPayloadPlan& plan);

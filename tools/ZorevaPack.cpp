@@ -362,9 +362,9 @@ TSetupIdentity IdentityOf(const TPayloadPlan& plan, const TCodePage& codePage, c
 }
 
 // The texts as the setup will read them, with a line on stderr for each that was converted.
-void ConvertTexts(TPayloadPlan& plan, const TCodePage& codePage)
+void ConvertTexts(TPayloadPlan& plan, const TCodePage& codePage, const std::string& from)
 {
-    for (const std::string& note : ConvertSetupTexts(plan, codePage)) {
+    for (const std::string& note : ConvertSetupTexts(plan, codePage, from)) {
         const std::string line = note + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
     }
@@ -400,7 +400,7 @@ int RunCheck(int argc, char** argv)
     bar.Draw(PhaseLine("planning the payload of " + from));
     TPayloadPlan plan = PlanPayload(from, codePage);
     bar.Clear();
-    ConvertTexts(plan, codePage);
+    ConvertTexts(plan, codePage, from);
     TWorkspaceFiles workspace = WorkspaceFilesOf(plan);
     // Only its presence counts: the check opens no file but pictures.
     if (HasFlag(arguments, "--with-uninstaller")) workspace.Add(kUninstallerName, kUninstallerName);
@@ -435,7 +435,7 @@ int RunBuild(int argc, char** argv)
     if (HasFlag(arguments, "--with-uninstaller")) AddUninstallerBesideStub(plan, stub);
     RefuseOutputAmongFiles(plan.Root, out);
     if (!HasFlag(arguments, "--no-check")) {
-        ConvertTexts(plan, codePage);
+        ConvertTexts(plan, codePage, from);
         if (!PassesCheck(from, plan, WorkspaceFilesOf(plan), bar))
             throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
     }

@@ -728,7 +728,8 @@ scenario_umlauts() {
     "$packer" build --stub "$stub" --from "$payload" --out "$work/UmlautSetup.exe" >/dev/null 2>"$work/notes.txt" ||
         { echo "FAILED: packing"; failed=1; return; }
     check "both texts converted, as said" [ "$(grep converted "$work/notes.txt")" = "$(printf '%s\n' \
-        'Setup.ini: converted from UTF-8 to code page 1252' 'Lizenz.txt: converted from UTF-8 to code page 1252')" ]
+        "$payload/Setup.ini: converted from UTF-8 to code page 1252" \
+        "$payload/Lizenz.txt: converted from UTF-8 to code page 1252")" ]
     # The same texts as an author on Windows saves them, and the UTF-8 bytes as they are.
     cp -r "$payload" "$work/umlauts-1252"
     iconv -f UTF-8 -t CP1252 "$payload/Lizenz.txt" >"$work/umlauts-1252/Lizenz.txt"

@@ -984,8 +984,8 @@ TEST_F(PackTest, AUtf8FolderIsPackedInTheSetupsCodePage)
                   "Description=F\xFCr Gro\xDF und Klein\r\n");
     WriteAll(ws / "Setup.ini", TextBytes(setupUtf8));
     WriteAll(ws / "Lizenz.txt", TextBytes("Lizenz f\xC3\xBCr alle\r\n"));
-    const std::string notes = "Setup.ini: converted from UTF-8 to code page 1252\n"
-                              "Lizenz.txt: converted from UTF-8 to code page 1252\n";
+    const std::string notes = (ws / "Setup.ini").string() + ": converted from UTF-8 to code page 1252\n" +
+                              (ws / "Lizenz.txt").string() + ": converted from UTF-8 to code page 1252\n";
 
     TRun run = Pack({"check", "--with-uninstaller", ws.string()});
     EXPECT_EQ(run.ExitCode, 0);
@@ -1026,7 +1026,7 @@ TEST_F(PackTest, AUtf8FolderIsPackedInTheSetupsCodePage)
     WriteAll(ws / "Setup.ini", TextBytes(setup1252));
     run = Pack({"check", "--with-uninstaller", ws.string()});
     EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(run.Err, "Lizenz.txt: converted from UTF-8 to code page 1252\n");
+    EXPECT_EQ(run.Err, (ws / "Lizenz.txt").string() + ": converted from UTF-8 to code page 1252\n");
     // --no-check packs both texts as they are.
     WriteAll(ws / "Setup.ini", TextBytes(setupUtf8));
     ASSERT_EQ(Pack({"build", "--no-check", "--stub", stub, "--from", ws.string(), "--out", setup}).Err, "");
@@ -1059,9 +1059,9 @@ TEST_F(PackTest, WhatTheCodePageCannotHoldIsRefused)
         {"a name that is not UTF-8", "Gr\xF6\xDF" "e.txt", "x", {},
          "Cannot write the name of %WS%/Gr\xF6\xDF" "e.txt in code page 1252"},
         {"a character in the licence", "Licence.txt", "Dear \xC5\x81ukasz,\n", {},
-         "Licence.txt:1: \"\xC5\x81\" (U+0141) cannot be written in code page 1252"},
+         "%WS%/Licence.txt:1: \"\xC5\x81\" (U+0141) cannot be written in code page 1252"},
         {"a UTF-16 licence", "Licence.txt", std::string("L\0i\0", 4), {"--codepage", "1257"},
-         "Licence.txt is UTF-16; save it as UTF-8 or Windows-1257"},
+         "%WS%/Licence.txt is UTF-16; save it as UTF-8 or Windows-1257"},
         {"a licence larger than any text, packed unread", "Licence.txt", std::string(16 << 20, 'x') + "\xC5\x81", {},
          ""},
     };

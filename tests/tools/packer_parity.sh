@@ -159,7 +159,7 @@ run n build --stub stub.exe --from u8 --out n-u8.exe
 run w build --stub stub.exe --from u8 --out w-u8.exe
 check "UTF-8 folder: identical setup programs" cmp -s n-u8.exe w-u8.exe
 check "UTF-8 folder: same notes, summary and code" same_outcome
-check "UTF-8 folder: both texts converted" grep -qx 'Lizenz.txt: converted from UTF-8 to code page 1252' err.n
+check "UTF-8 folder: both texts converted" grep -qx 'u8/Lizenz.txt: converted from UTF-8 to code page 1252' err.n
 check "UTF-8 folder: identical list" same_run list n-u8.exe
 check "UTF-8 folder: names in code page 1252" grep -q $'\tGr\xf6\xdfe.txt$' out.n
 run n extract n-u8.exe u8.n
@@ -177,7 +177,7 @@ check "UTF-8 folder: same check" same_run check --with-uninstaller u8
 tail -c +4 u8/Setup.ini | iconv -f UTF-8 -t CP1252 >u8/1252.ini && mv u8/1252.ini u8/Setup.ini
 check "code page 1252 Setup.ini: same check" same_run check --with-uninstaller u8
 check "code page 1252 Setup.ini: only the licence converted" \
-    test "$(cat err.n)" = 'Lizenz.txt: converted from UTF-8 to code page 1252'
+    test "$(cat err.n)" = 'u8/Lizenz.txt: converted from UTF-8 to code page 1252'
 printf 'Object=Panel\r\n' | iconv -f UTF-8 -t UTF-16 >u8/Setup.ini
 check "UTF-16 Setup.ini: same message and code" same_run check u8
 printf 'x\r\nObject=Setup\r\nVistraneTitle=→\r\nend\r\n' >u8/Setup.ini
