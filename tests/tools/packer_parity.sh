@@ -182,7 +182,7 @@ printf 'Object=Panel\r\n' | iconv -f UTF-8 -t UTF-16 >u8/Setup.ini
 check "UTF-16 Setup.ini: same message and code" same_run check u8
 printf 'x\r\nObject=Setup\r\nVistraneTitle=→\r\nend\r\n' >u8/Setup.ini
 check "a character 1252 lacks: same message and code" same_run check u8
-check "a character 1252 lacks: its line named" grep -q '^zoreva-pack: Setup.ini:3: "→" (U+2192) cannot' err.n
+check "a character 1252 lacks: its line named" grep -q '^zoreva-pack: u8/Setup.ini:3: "→" (U+2192) cannot' err.n
 printf 'x\r\nObject=Setup\r\nVistraneTitle=Łódź\r\nDestination=Łódź\r\nend\r\nObject=Panel\r\nBitmap=Graphics\\back.bmp\r\nend\r\n' >u8/Setup.ini
 printf 'Object=Button\r\nKind=Bitmap\r\nName=Forward\r\nend\r\n' >>u8/Setup.ini
 printf 'x' >u8/Łódź.txt
