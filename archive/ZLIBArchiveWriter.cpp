@@ -106,6 +106,7 @@ void TZLBArchiveWriter::WriteMember(files::TFile& source, TZLBFileEntry& entry)
         crc = UpdateCrc32(crc, input.data(), got);
         size += static_cast<int64_t>(got);
         if (size > kMaxArchiveBytes) throw ESetupError("Member larger than 2 GiB: " + entry.FileName());
+        if (OnRead) OnRead(size);
         if (store) {
             Emit(input.data(), got);
             continue;

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ public:
     void AddFile(const std::string& sourcePath, const std::string& fileName, const std::string& filePath);
     // Writes the file list and the trailer and closes the archive.
     void Finish();
+
+    // Told, as a file is added, how many of its bytes were read so far, so
+    // that a caller can show progress within a large file.
+    std::function<void(int64_t bytesRead)> OnRead;
 
     int64_t BytesIn() const { return UncompressedTotal; }
     int64_t BytesOut() const { return Position; }

@@ -148,9 +148,12 @@ public:
                 continue;
             }
             Progress(member.Name, Done);
+            writer.OnRead = [this, &member](int64_t read) { Progress(member.Name, {Done.Files, Done.Bytes + read}); };
             if (member.Text) AddText(writer, *member.Text, member.Name);
             else writer.AddFile(member.Source, member.Name, "");
-            Done += member.Size;
+            writer.OnRead = nullptr;
+            ++Done.Files;
+            Done.Bytes += member.Size;
         }
         writer.Finish();
         Duplicates += writer.Duplicates();
@@ -171,7 +174,7 @@ private:
 
     TFileCompressionLevel Level;
     const TPackProgress& Progress;
-    int64_t Done = 0;
+    TPackCount Done;
     TDuplicateFigures Duplicates;
 };
 

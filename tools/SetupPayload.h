@@ -18,6 +18,7 @@
 
 #include "archive/ZLIBArchiveWriter.h"
 #include "tools/CodePage.h"
+#include "tools/PackProgress.h"
 #include "tools/PeResources.h"
 
 // A member of an archive: a file, or a folder packed as an archive of its own.
@@ -58,8 +59,9 @@ std::string SetupTextOf(const TPayloadPlan& plan);
 // a file of that name (in any letter case) the workspace holds.
 void AddUninstaller(TPayloadPlan& plan, const std::string& uninstaller);
 
-// Told before each file is packed, with the bytes of the files packed before it.
-using TPackProgress = std::function<void(const std::string& fileName, int64_t bytesDone)>;
+// Told before each file is packed and as its bytes are read: the files packed
+// before it, and their bytes with what was read of it.
+using TPackProgress = std::function<void(const std::string& fileName, const TPackCount& done)>;
 
 // Writes Data.Zup, its members and those of every nested archive compressed
 // at level; nested archives pass through temporary files. Returns the

@@ -440,13 +440,10 @@ int RunBuild(int argc, char** argv)
             throw ESetupError("Setup.ini has errors the setup would stop on; no setup written");
     }
     const TPackCount total{plan.FileCount, plan.ByteCount};
-    TPackCount done;
     const TTempFile payload;
     const TDuplicateFigures duplicates =
-        WritePayload(plan, payload.Path(), level, [&](const std::string& name, int64_t bytesDone) {
-            done.Bytes = bytesDone;
+        WritePayload(plan, payload.Path(), level, [&bar, &total](const std::string& name, const TPackCount& done) {
             bar.Draw(PackProgressLine(done, total, name));
-            ++done.Files;
         });
     bar.Draw(PackProgressLine(total, total, ""));
     bar.Finish();

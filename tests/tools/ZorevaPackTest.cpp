@@ -259,11 +259,13 @@ TEST_F(PackTest, OptionsChooseStorageAndListForm)
 }
 
 // On a terminal build tells each step and, while packing, the files and bytes
-// packed of their totals, redrawing one line of one width in place.
+// packed of their totals, redrawing one line of one width in place, also
+// while it reads a large file.
 TEST_F(PackTest, BuildShowsItsStepsAndProgressOnATerminal)
 {
     if (std::system("command -v script >/dev/null") != 0) GTEST_SKIP() << "no script(1) to give the packer a terminal";
     const fs::path ws = MakeWorkspace();
+    WriteAll(ws / "big.bin", SampleRandom(size_t{4} << 20, 5));
     const std::string stub = MakeStub(), setup = Temp / "setup.exe";
     const std::string packer = Quote(ZOREVA_PACK) + " build --stub " + Quote(stub) + " --from " + Quote(ws.string()) +
                                " --out " + Quote(setup);
@@ -292,15 +294,19 @@ TEST_F(PackTest, BuildShowsItsStepsAndProgressOnATerminal)
     const ptrdiff_t steps[] = {position(empty + "planning the payload of "), position(empty + "checking "),
                                position(SetupFileOf(ws) + kNoUninstaller.substr(0, kNoUninstaller.size() - 1)),
                                position(SetupFileOf(ws) + ": no errors, 1 warning"),
-                               position("[                    ]   0% 0 of 8 files, 0 of "),
-                               position(full + "8 of 8 files, "),
+                               position("[                    ]   0% 0 of 9 files, 0 of "),
+                               position(full + "9 of 9 files, "),
                                position(empty + "writing " + setup),
-                               position("Packed 8 files: ")};
+                               position("Packed 9 files: ")};
     for (size_t i = 0; i < std::size(steps); ++i) {
         EXPECT_LT(steps[i], static_cast<ptrdiff_t>(drawn.size())) << "step " << i << " not shown:\n" << shown;
         EXPECT_TRUE(i == 0 || steps[i] > steps[i - 1]) << "step " << i << " out of order:\n" << shown;
     }
     for (const std::string& line : drawn) EXPECT_TRUE(line[0] != '[' || line.size() == 79) << line;
+    const auto whileBig = std::count_if(drawn.begin(), drawn.end(), [](const std::string& line) {
+        return line[0] == '[' && line.find(" big.bin") != std::string::npos;
+    });
+    EXPECT_GT(whileBig, 10) << shown;
     EXPECT_TRUE(fs::exists(setup));
 }
 
